@@ -1,0 +1,36 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+
+#include "util/HttpExchange.h"
+
+// Bounds on one exchange, so a dead or silent peer cannot hold the window for long and a
+// runaway answer cannot fill memory.
+struct HttpLimits {
+    std::chrono::milliseconds connectTimeout;
+    std::chrono::seconds stallTime;  // abort when less than one byte a second arrives this long
+    std::chrono::milliseconds totalTimeout;
+    std::size_t maxBodyBytes;
+
+    static HttpLimits serviceCall();
+    static HttpLimits download();
+};
+
+// The libcurl adapter: synchronous, TLS verification always on.
+class CurlTransport {
+public:
+    // `trustAnchorPem`: a CA certificate to trust instead of the system store; empty for the
+    // system store.
+    explicit CurlTransport(std::string trustAnchorPem = {},
+                           HttpLimits serviceLimits = HttpLimits::serviceCall(),
+                           HttpLimits downloadLimits = HttpLimits::download());
+
+    HttpResponse operator()(const HttpRequest& request) const;
+
+private:
+    std::string trustAnchorPem_;
+    HttpLimits serviceLimits_;
+    HttpLimits downloadLimits_;
+};

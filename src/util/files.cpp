@@ -1,0 +1,100 @@
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "platform/Desktop.h"
+#include "util/AtomicFile.h"
+#include "util/CommonUtility.h"
+#include "util/TextCodec.h"
+
+namespace {
+
+std::string trimmedWithSlashes(const std::string& path) {
+    const char* blanks = " \t\n\r\f\v";
+    auto first = path.find_first_not_of(blanks);
+    if (first == std::string::npos) return {};
+    std::string out = path.substr(first, path.find_last_not_of(blanks) - first + 1);
+    for (char& c : out) {
+        if (c == '\\') c = '/';
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string CommonUtility::getUserHomePath() const { return desktop_.homePath(); }
+
+std::string CommonUtility::getDeskTopPath() const { return desktop_.desktopPath(); }
+
+std::string CommonUtility::getPrivateKeyFolder() const { return getUserHomePath() + "/.voxa"; }
+
+bool CommonUtility::saveFile(const std::string& path, const Bytes& fileData) const {
+    if (fileData.empty()) return false;
+    const std::string normalised = trimmedWithSlashes(path);
+    if (normalised.empty()) return false;
+    checkAndMakeDir(getFolderNameFromFullPath(normalised));
+    return writeAtomically(path, fileData);
+}
+
+bool CommonUtility::saveFile(const std::string& path, const std::string& fileStrData) const {
+    auto big5 = TextCodec::utf8ToBig5(fileStrData);
+    if (!big5) return false;
+    return saveFile(path, *big5);
+}
+
+bool CommonUtility::writeAtomically(const std::string& path, const Bytes& data) const {
+    if (AtomicFile::write(path, data)) return true;
+    log("write failed: " + path);
+    return false;
+}
+
+std::optional<Bytes> CommonUtility::getFile(const std::string& path) const {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    Bytes data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return std::nullopt;
+    return data;
+}
+
+std::optional<std::string> CommonUtility::getFileAsStr(const std::string& path) const {
+    auto data = getFile(path);
+    if (!data) return std::nullopt;
+    std::string text(data->begin(), data->end());
+    if (!TextCodec::isValidUtf8(text)) return std::nullopt;
+    return text;
+}
+
+void CommonUtility::removeFile(const std::string& path) const {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+}
+
+void CommonUtility::removeFile(const std::string& folder, const std::string& filePattern) const {
+    std::error_code error;
+    std::filesystem::directory_iterator it(folder, error);
+    if (error) return;
+    for (const auto& entry : it) {
+        const std::string name = entry.path().filename().string();
+        const std::string full = folder + "/" + name;
+        std::error_code statError;
+        if (std::filesystem::is_directory(full, statError)) continue;
+        if (regexMatch(name, filePattern)) removeFile(full);
+    }
+}
+
+// Owner-only folders: the folders the client makes hold keys and certificates.
+void CommonUtility::checkAndMakeDir(const std::string& folder) const {
+    const std::string path = trimmedWithSlashes(folder);
+    if (path.empty()) return;
+    std::string partial;
+    std::size_t pos = 0;
+    while (pos != std::string::npos) {
+        pos = path.find('/', pos + 1);
+        partial = path.substr(0, pos);
+        if (partial.empty()) continue;
+        if (mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST) return;
+    }
+}

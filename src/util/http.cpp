@@ -1,0 +1,94 @@
+#include "util/CommonUtility.h"
+#include "util/TextCodec.h"
+
+namespace {
+
+const char* kContentType = "Content-Type: application/x-www-form-urlencoded; charset=UTF-8";
+
+bool isUnreserved(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+           c == '-' || c == '.' || c == '_' || c == '~';
+}
+
+}  // namespace
+
+std::string CommonUtility::urlEncode(std::string_view text) const {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : text) {
+        if (isUnreserved(c)) {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += digits[c >> 4];
+            out += digits[c & 0x0f];
+        }
+    }
+    return out;
+}
+
+std::string CommonUtility::getHttpSendData(const StringMap& dataSend) const {
+    std::string form;
+    for (const auto& [key, value] : dataSend) {
+        if (!form.empty()) form += '&';
+        form += key + "=";
+        if (!value.empty()) form += urlEncode(value);
+    }
+    return form;
+}
+
+int CommonUtility::httpConnect(const std::string& url, const std::string& connectMethod,
+                               const StringMap& dataSend,
+                               std::optional<Bytes>& responseData) const {
+    if (connectMethod != "POST" && connectMethod != "GET") return 1;
+    const std::string form = getHttpSendData(dataSend);
+    HttpRequest request;
+    request.method = connectMethod;
+    request.url = connectMethod == "GET" && !form.empty() ? url + "?" + form : url;
+    request.headers = {kContentType};
+    if (connectMethod == "POST" && !form.empty()) request.body = Bytes(form.begin(), form.end());
+
+    HttpResponse response = exchange_(request);
+    if (!response.body) {
+        log("http " + connectMethod + " failed: " + response.error);
+    } else if (response.status >= 400) {
+        log("http " + connectMethod + " status=" + std::to_string(response.status));
+    }
+    responseData = std::move(response.body);
+    return 0;
+}
+
+int CommonUtility::httpPost(const std::string& url, const StringMap& dataSend,
+                            std::optional<std::string>& responseTxt) const {
+    std::optional<Bytes> body;
+    if (int rc = httpConnect(url, "POST", dataSend, body); rc != 0) return rc;
+    responseTxt = body ? TextCodec::big5ToUtf8(*body) : std::nullopt;
+    return 0;
+}
+
+int CommonUtility::httpGet(const std::string& url, const StringMap& dataSend,
+                           std::optional<std::string>& responseTxt) const {
+    std::optional<Bytes> body;
+    if (int rc = httpConnect(url, "GET", dataSend, body); rc != 0) return rc;
+    responseTxt = body ? TextCodec::big5ToUtf8(*body) : std::nullopt;
+    return 0;
+}
+
+std::optional<Bytes> CommonUtility::httpDownload(const std::string& url) const {
+    std::optional<Bytes> body;
+    if (httpConnect(url, "GET", {}, body) != 0) return std::nullopt;
+    return body;
+}
+
+bool CommonUtility::httpDownloadAsFile(const std::string& url, const std::string& filePath) const {
+    HttpRequest request;
+    request.method = "GET";
+    request.url = url;
+    request.kind = HttpRequest::Kind::Download;
+    HttpResponse response = exchange_(request);
+    if (!response.body || response.body->empty()) {
+        log("download failed: " + url + " " + response.error);
+        return false;
+    }
+    return saveFile(filePath, *response.body);
+}
