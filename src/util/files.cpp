@@ -36,7 +36,9 @@ bool CommonUtility::saveFile(const std::string& path, const Bytes& fileData) con
     const std::string normalised = trimmedWithSlashes(path);
     if (normalised.empty()) return false;
     checkAndMakeDir(getFolderNameFromFullPath(normalised));
-    return writeAtomically(path, fileData);
+    // Written where the folder was made: the path as given would miss it whenever it carries
+    // a backslash or a blank at either end, and the save would fail.
+    return writeAtomically(normalised, fileData);
 }
 
 bool CommonUtility::saveFile(const std::string& path, const std::string& fileStrData) const {

@@ -22,7 +22,9 @@ std::string CommonUtility::regexReplace(const std::string& text, const std::stri
     std::unique_ptr<icu::RegexPattern> compiled(
         icu::RegexPattern::compile(fromUtf8(pattern), UREGEX_DOTALL, status));
     if (U_FAILURE(status) || !compiled) return "";
-    std::unique_ptr<icu::RegexMatcher> matcher(compiled->matcher(fromUtf8(text), status));
+    // The matcher reads the subject in place: it must outlive the matcher.
+    const icu::UnicodeString subject = fromUtf8(text);
+    std::unique_ptr<icu::RegexMatcher> matcher(compiled->matcher(subject, status));
     if (U_FAILURE(status) || !matcher) return "";
     icu::UnicodeString result = matcher->replaceAll(fromUtf8(replacement), status);
     if (U_FAILURE(status)) return "";
@@ -36,7 +38,8 @@ bool CommonUtility::regexMatch(const std::string& text, const std::string& patte
     std::unique_ptr<icu::RegexPattern> compiled(
         icu::RegexPattern::compile(fromUtf8(pattern), 0, status));
     if (U_FAILURE(status) || !compiled) return false;
-    std::unique_ptr<icu::RegexMatcher> matcher(compiled->matcher(fromUtf8(text), status));
+    const icu::UnicodeString subject = fromUtf8(text);
+    std::unique_ptr<icu::RegexMatcher> matcher(compiled->matcher(subject, status));
     if (U_FAILURE(status) || !matcher) return false;
     bool whole = matcher->matches(status);
     return U_SUCCESS(status) && whole;

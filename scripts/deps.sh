@@ -1,0 +1,23 @@
+# Debian packages the build and the tests need; sourced by the two commands.
+NORVALE_PACKAGES=(
+    build-essential cmake ninja-build pkg-config
+    libssl-dev openssl libcurl4-openssl-dev libxml2-dev libicu-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    libcpp-httplib-dev nlohmann-json3-dev
+    xdg-utils
+)
+
+# Installs whatever is missing, refreshing the package lists first.
+install_missing_packages() {
+    local missing=()
+    for pkg in "${NORVALE_PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    "${sudo[@]}" apt-get update
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <httplib.h>
+
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/TempDir.h"
+
+// A real HTTPS server on a free loopback port, with a CA and server certificate made by the
+// openssl tool for this run. Tests set what it answers and read what it received.
+class TestHttpsServer {
+public:
+    struct Received {
+        std::string method;
+        std::string target;  // path and query as sent
+        std::string body;
+        httplib::Headers headers;
+    };
+    using Handler = std::function<void(const httplib::Request&, httplib::Response&)>;
+
+    TestHttpsServer();
+    ~TestHttpsServer();
+
+    std::string url(const std::string& path) const;
+    const std::string& caPem() const { return caPem_; }
+    void setHandler(Handler handler);
+    std::vector<Received> received() const;
+    void clearReceived();
+
+private:
+    void serve(const httplib::Request& request, httplib::Response& response);
+
+    TempDir dir_;
+    std::string caPem_;
+    std::unique_ptr<httplib::SSLServer> server_;
+    int port_ = 0;
+    std::thread thread_;
+    mutable std::mutex mutex_;
+    Handler handler_;
+    std::vector<Received> received_;
+};

@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "support/FakeDesktop.h"
+#include "support/OpensslTool.h"
+#include "support/TestHttpsServer.h"
+#include "util/CommonUtility.h"
+#include "util/CurlTransport.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class HttpTransport : public testing::Test {
+protected:
+    static void SetUpTestSuite() { server = new TestHttpsServer(); }
+    static void TearDownTestSuite() {
+        delete server;
+        server = nullptr;
+    }
+    void SetUp() override {
+        server->clearReceived();
+        server->setHandler(nullptr);
+    }
+
+    CommonUtility utilWith(HttpLimits limits) {
+        return CommonUtility(desktop, CurlTransport(server->caPem(), limits, limits));
+    }
+
+    static TestHttpsServer* server;
+    FakeDesktop desktop;
+    CommonUtility util{desktop, CurlTransport(server->caPem())};
+};
+
+TestHttpsServer* HttpTransport::server = nullptr;
+
+HttpLimits tightLimits() { return {2s, 1s, 3s, 1000}; }
+
+TEST_F(HttpTransport, PostCarriesTheFormBodyAndOnlyTheContentTypeHeader) {
+    server->setHandler([](const httplib::Request&, httplib::Response& rs) {
+        rs.set_content("ok", "text/plain");
+    });
+    std::optional<Bytes> body;
+    ASSERT_EQ(util.httpConnect(server->url("/PLOVR_STK/api/doLogin"), "POST",
+                               {{"id", "A1 2"}, {"pwd", ""}}, body),
+              0);
+    EXPECT_EQ(body, (Bytes{'o', 'k'}));
+    auto seen = server->received();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].method, "POST");
+    EXPECT_EQ(seen[0].target, "/PLOVR_STK/api/doLogin");
+    EXPECT_EQ(seen[0].body, "id=A1%202&pwd=");
+    std::set<std::string> names;
+    for (const auto& [name, value] : seen[0].headers) names.insert(name);
+    EXPECT_EQ(seen[0].headers.find("Content-Type")->second,
+              "application/x-www-form-urlencoded; charset=UTF-8");
+    // Host and Content-Length belong to HTTP itself; nothing else is added.
+    for (const auto& name : names) {
+        EXPECT_TRUE(name == "Content-Type" || name == "Host" || name == "Content-Length" ||
+                    name == "REMOTE_ADDR" || name == "REMOTE_PORT" || name == "LOCAL_ADDR" ||
+                    name == "LOCAL_PORT")
+            << name;
+    }
+}
+
+TEST_F(HttpTransport, GetPutsParametersInTheAddressAndNothingWhenThereAreNone) {
+    std::optional<Bytes> body;
+    util.httpConnect(server->url("/file"), "GET", {}, body);
+    util.httpConnect(server->url("/file"), "GET", {{"a", "1"}}, body);
+    auto seen = server->received();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].target, "/file");
+    EXPECT_EQ(seen[1].target, "/file?a=1");
+    EXPECT_EQ(seen[0].body, "");
+}
+
+TEST_F(HttpTransport, UnknownMethodSendsNothing) {
+    std::optional<Bytes> body = Bytes{'x'};
+    EXPECT_EQ(util.httpConnect(server->url("/x"), "PUT", {{"a", "1"}}, body), 1);
+    EXPECT_EQ(body, Bytes{'x'});
+    EXPECT_TRUE(server->received().empty());
+}
+
+TEST_F(HttpTransport, FailuresStillReturnZeroWithWhatCameBack) {
+    struct Case {
+        std::string name;
+        TestHttpsServer::Handler handler;
+        std::optional<Bytes> expected;
+    };
+    const std::vector<Case> cases{
+        {"error status keeps its body",
+         [](const httplib::Request&, httplib::Response& rs) {
+             rs.status = 500;
+             rs.set_content("oops", "text/plain");
+         },
+         Bytes{'o', 'o', 'p', 's'}},
+        {"empty body", [](const httplib::Request&, httplib::Response&) {}, Bytes{}},
+        {"dropped connection",
+         [](const httplib::Request&, httplib::Response& rs) {
+             rs.set_chunked_content_provider("text/plain",
+                                             [](size_t, httplib::DataSink&) { return false; });
+         },
+         std::nullopt},
+        {"oversized answer",
+         [](const httplib::Request&, httplib::Response& rs) {
+             rs.set_content(std::string(5000, 'x'), "text/plain");
+         },
+         std::nullopt},
+        {"stalled answer",
+         [](const httplib::Request&, httplib::Response& rs) {
+             std::this_thread::sleep_for(4s);
+             rs.set_content("late", "text/plain");
+         },
+         std::nullopt},
+    };
+    auto limited = utilWith(tightLimits());
+    for (const auto& c : cases) {
+        server->setHandler(c.handler);
+        std::optional<Bytes> body;
+        EXPECT_EQ(limited.httpConnect(server->url("/api"), "POST", {{"a", "1"}}, body), 0) << c.name;
+        EXPECT_EQ(body, c.expected) << c.name;
+    }
+}
+
+TEST_F(HttpTransport, DeadServiceGivesNoBody) {
+    std::optional<Bytes> body;
+    // Port 9 on loopback: nothing listens, the connection is refused at once.
+    EXPECT_EQ(util.httpConnect("https://127.0.0.1:9/api", "POST", {}, body), 0);
+    EXPECT_FALSE(body.has_value());
+}
+
+TEST_F(HttpTransport, CertificateVerificationStaysOn) {
+    CommonUtility systemTrust(desktop, CurlTransport());
+    server->setHandler([](const httplib::Request&, httplib::Response& rs) {
+        rs.set_content("secret", "text/plain");
+    });
+    std::optional<Bytes> body;
+    EXPECT_EQ(systemTrust.httpConnect(server->url("/api"), "POST", {}, body), 0);
+    EXPECT_FALSE(body.has_value());
+    // The address must name the certificate's host too.
+    EXPECT_EQ(util.httpConnect(server->url("/api"), "POST", {}, body), 0);
+    EXPECT_TRUE(body.has_value());
+}
+
+TEST_F(HttpTransport, PostDecodesBig5AndGivesNoTextForInvalidBig5) {
+    server->setHandler([](const httplib::Request& rq, httplib::Response& rs) {
+        rs.set_content(rq.path == "/good" ? std::string("\xbe\xcc\xc3\xd2") : std::string("\xa4"),
+                       "text/plain");
+    });
+    std::optional<std::string> text;
+    EXPECT_EQ(util.httpPost(server->url("/good"), {}, text), 0);
+    EXPECT_EQ(text, "憑證");
+    std::optional<std::string> broken;
+    EXPECT_EQ(util.httpPost(server->url("/bad"), {}, broken), 0);
+    EXPECT_FALSE(broken.has_value());
+}
+
+TEST_F(HttpTransport, DownloadsToAFileOrReportsFailure) {
+    server->setHandler([](const httplib::Request& rq, httplib::Response& rs) {
+        if (rq.path == "/pkg") rs.set_content(std::string(3000, 'p'), "application/octet-stream");
+    });
+    const std::string target = desktop.homePath() + "/Downloads/Norvale.pkg";
+    EXPECT_TRUE(util.httpDownloadAsFile(server->url("/pkg"), target));
+    EXPECT_EQ(util.getFile(target), Bytes(3000, 'p'));
+    EXPECT_EQ(server->received().back().headers.count("Content-Type"), 0u);
+
+    EXPECT_FALSE(util.httpDownloadAsFile(server->url("/empty"), desktop.homePath() + "/e.pkg"));
+    EXPECT_FALSE(std::filesystem::exists(desktop.homePath() + "/e.pkg"));
+
+    const std::string local = desktop.homePath() + "/local.bin";
+    OpensslTool::writeFile(local, std::string("local"));
+    EXPECT_TRUE(util.httpDownloadAsFile("file://" + local, desktop.homePath() + "/copy.bin"));
+    EXPECT_EQ(util.getFileAsStr(desktop.homePath() + "/copy.bin"), "local");
+    EXPECT_EQ(util.httpDownload(server->url("/pkg")), Bytes(3000, 'p'));
+}
+
+}  // namespace
