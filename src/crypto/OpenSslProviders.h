@@ -5,6 +5,6 @@
 // files use. Safe to call from anywhere, any number of times; false when a provider could not
 // be loaded.
 class OpenSslProviders {
-public:
+  public:
     static bool load();
 };

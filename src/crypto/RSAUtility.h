@@ -11,7 +11,7 @@
 // public key before login, AES-128-CBC under the session key after; answers are base64 of
 // RSA type-1 blocks or of one AES ciphertext, holding Big5 XML.
 class RSAUtility {
-public:
+  public:
     // `servicePublicKeyPem`: the service's "PUBLIC KEY" PEM block; `util` carries the HTTP
     // exchange (and with it the TLS trust settings) the envelope posts through.
     RSAUtility(const CommonUtility& util, std::string servicePublicKeyPem);
@@ -39,11 +39,10 @@ public:
     [[nodiscard]] int decryptWithAes(const Bytes& aesKey, const Bytes& dataIn,
                                      Bytes& dataOut) const;
 
-private:
+  private:
     template <typename Encrypt, typename Decrypt>
     int envelopedPost(const std::string& url, const StringMap& postParams,
-                      std::optional<std::string>& dataOut, Encrypt encrypt,
-                      Decrypt decrypt) const;
+                      std::optional<std::string>& dataOut, Encrypt encrypt, Decrypt decrypt) const;
 
     const CommonUtility& util_;
     std::string servicePublicKeyPem_;

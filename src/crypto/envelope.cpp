@@ -21,7 +21,9 @@ ossl::Pkey parsePublicKey(const std::string& pem) {
     return key;
 }
 
-Bytes toBytes(std::string_view text) { return Bytes(text.begin(), text.end()); }
+Bytes toBytes(std::string_view text) {
+    return Bytes(text.begin(), text.end());
+}
 
 // One AES-128-CBC pass with the fixed IV; false on any failure, padding errors included.
 bool aesCbc(bool encrypt, const Bytes& key, const Bytes& in, Bytes& out) {

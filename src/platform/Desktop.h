@@ -15,7 +15,7 @@ struct AppInfo {
 // The services the client needs from the desktop session. Everything that touches the
 // user's environment goes through here, so tests can run against a temporary home.
 class Desktop {
-public:
+  public:
     virtual ~Desktop() = default;
 
     virtual std::string homePath() const = 0;

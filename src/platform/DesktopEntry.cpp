@@ -13,12 +13,24 @@ std::string unescapeString(std::string_view raw) {
             continue;
         }
         switch (raw[++i]) {
-            case 's': out += ' '; break;
-            case 'n': out += '\n'; break;
-            case 't': out += '\t'; break;
-            case 'r': out += '\r'; break;
-            case '\\': out += '\\'; break;
-            default: out += '\\'; out += raw[i];
+            case 's':
+                out += ' ';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case '\\':
+                out += '\\';
+                break;
+            default:
+                out += '\\';
+                out += raw[i];
         }
     }
     return out;
@@ -135,7 +147,8 @@ std::optional<std::vector<std::vector<std::string>>> DesktopEntry::commandLines(
         std::vector<std::string> out;
         for (const auto& arg : *args) {
             if (arg == "%U" || arg == "%F") {
-                for (const auto& url : batch) out.push_back(arg == "%U" ? url : toFileArgument(url));
+                for (const auto& url : batch)
+                    out.push_back(arg == "%U" ? url : toFileArgument(url));
                 continue;
             }
             if (arg == "%i") {
@@ -149,12 +162,23 @@ std::optional<std::vector<std::vector<std::string>>> DesktopEntry::commandLines(
                     continue;
                 }
                 switch (arg[++i]) {
-                    case '%': expanded += '%'; break;
-                    case 'u': if (!batch.empty()) expanded += batch.front(); break;
-                    case 'f': if (!batch.empty()) expanded += toFileArgument(batch.front()); break;
-                    case 'c': expanded += name_; break;
-                    case 'k': expanded += path_; break;
-                    default: break;  // deprecated and unknown codes are dropped
+                    case '%':
+                        expanded += '%';
+                        break;
+                    case 'u':
+                        if (!batch.empty()) expanded += batch.front();
+                        break;
+                    case 'f':
+                        if (!batch.empty()) expanded += toFileArgument(batch.front());
+                        break;
+                    case 'c':
+                        expanded += name_;
+                        break;
+                    case 'k':
+                        expanded += path_;
+                        break;
+                    default:
+                        break;  // deprecated and unknown codes are dropped
                 }
             }
             // A field code that expanded to nothing takes no argument slot.

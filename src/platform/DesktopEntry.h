@@ -10,7 +10,7 @@ class KeyFile;
 // One application's desktop entry (Desktop Entry Specification), enough of it to show the
 // application and to start it with addresses.
 class DesktopEntry {
-public:
+  public:
     static std::optional<DesktopEntry> parse(std::string_view text, std::string path);
     static std::optional<DesktopEntry> load(const std::string& path);
 
@@ -28,7 +28,7 @@ public:
     // specification's quoting rules; nothing when a quote is left open.
     static std::optional<std::vector<std::string>> splitExec(std::string_view exec);
 
-private:
+  private:
     static std::optional<DesktopEntry> fromKeyFile(const KeyFile& file, std::string path);
 
     std::string path_;

@@ -9,12 +9,12 @@
 // key=value lines, '#' comments. Values are kept raw (escapes are the reader's business,
 // since they depend on the key's type).
 class KeyFile {
-public:
+  public:
     static KeyFile parse(std::string_view text);
     static std::optional<KeyFile> load(const std::string& path);
 
     std::optional<std::string> value(const std::string& group, const std::string& key) const;
 
-private:
+  private:
     std::map<std::string, std::map<std::string, std::string>> groups_;
 };

@@ -7,7 +7,7 @@
 
 // Starting programs without a shell, so no argument is ever read as shell syntax.
 class Process {
-public:
+  public:
     // Starts the program (looked up in PATH) in a session of its own and returns at once;
     // the child is reaped in the background. False when it could not be started.
     static bool spawnDetached(const std::vector<std::string>& argv);

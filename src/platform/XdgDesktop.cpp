@@ -50,7 +50,9 @@ bool isWrapper(const std::string& program) {
 
 XdgDesktop::XdgDesktop(XdgPaths paths) : paths_(std::move(paths)) {}
 
-std::string XdgDesktop::homePath() const { return paths_.home(); }
+std::string XdgDesktop::homePath() const {
+    return paths_.home();
+}
 
 std::string XdgDesktop::desktopPath() const {
     const std::string home = paths_.home();
@@ -160,7 +162,9 @@ bool XdgDesktop::openUrls(const std::vector<std::string>& urls, const std::strin
     return started;
 }
 
-bool XdgDesktop::openUrl(const std::string& url) { return Process::spawnDetached({"xdg-open", url}); }
+bool XdgDesktop::openUrl(const std::string& url) {
+    return Process::spawnDetached({"xdg-open", url});
+}
 
 bool XdgDesktop::openFile(const std::string& path) {
     return Process::spawnDetached({"xdg-open", path});

@@ -10,7 +10,7 @@
 // The desktop of a Linux session, found the XDG way: user-dirs.dirs for the desktop
 // folder, mimeapps.list for the default https handler, desktop entries for browsers.
 class XdgDesktop final : public Desktop {
-public:
+  public:
     explicit XdgDesktop(XdgPaths paths = XdgPaths{});
 
     std::string homePath() const override;
@@ -27,7 +27,7 @@ public:
     // The bundle identifier for a desktop entry name, or the name itself when unknown.
     static std::string bundleIdFor(const std::string& desktopId);
 
-private:
+  private:
     std::optional<DesktopEntry> findEntry(const std::string& desktopId) const;
     std::vector<std::string> mimeappsFiles() const;
     std::string versionOf(const DesktopEntry& entry) const;

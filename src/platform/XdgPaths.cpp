@@ -66,11 +66,17 @@ std::vector<std::string> XdgPaths::listOr(const std::string& var,
     return dirs;
 }
 
-std::string XdgPaths::configHome() const { return dirOr("XDG_CONFIG_HOME", home() + "/.config"); }
+std::string XdgPaths::configHome() const {
+    return dirOr("XDG_CONFIG_HOME", home() + "/.config");
+}
 
-std::vector<std::string> XdgPaths::configDirs() const { return listOr("XDG_CONFIG_DIRS", "/etc/xdg"); }
+std::vector<std::string> XdgPaths::configDirs() const {
+    return listOr("XDG_CONFIG_DIRS", "/etc/xdg");
+}
 
-std::string XdgPaths::dataHome() const { return dirOr("XDG_DATA_HOME", home() + "/.local/share"); }
+std::string XdgPaths::dataHome() const {
+    return dirOr("XDG_DATA_HOME", home() + "/.local/share");
+}
 
 std::vector<std::string> XdgPaths::dataDirs() const {
     return listOr("XDG_DATA_DIRS", "/usr/local/share:/usr/share");

@@ -8,7 +8,7 @@
 // The base directories of the XDG Base Directory specification, read from an environment
 // that tests can replace.
 class XdgPaths {
-public:
+  public:
     using Env = std::function<std::optional<std::string>(const std::string&)>;
 
     // Reads the process environment.
@@ -26,7 +26,7 @@ public:
     // Flatpak and snap export their entries to when the session did not add them.
     std::vector<std::string> applicationDirs() const;
 
-private:
+  private:
     std::string dirOr(const std::string& var, const std::string& fallback) const;
     std::vector<std::string> listOr(const std::string& var, const std::string& fallback) const;
 

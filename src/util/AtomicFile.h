@@ -8,6 +8,6 @@
 // folder, is flushed to disk and renamed over the target. Readers see the old file or the new
 // one, never a mix, and a failed write leaves the old file as it was.
 class AtomicFile {
-public:
+  public:
     static bool write(const std::string& path, const Bytes& data);
 };

@@ -9,7 +9,9 @@ CommonUtility::CommonUtility(Desktop& desktop) : CommonUtility(desktop, CurlTran
 CommonUtility::CommonUtility(Desktop& desktop, HttpExchange exchange)
     : desktop_(desktop), exchange_(std::move(exchange)) {}
 
-void CommonUtility::log(const std::string& line) const { desktop_.log(line); }
+void CommonUtility::log(const std::string& line) const {
+    desktop_.log(line);
+}
 
 std::vector<StringMap> CommonUtility::getBrowserInfo() const {
     std::vector<StringMap> browsers;

@@ -15,7 +15,7 @@ class Desktop;
 // properties store. Keeps no state of its own: every caller makes an instance over the
 // desktop and the HTTP exchange it wants.
 class CommonUtility {
-public:
+  public:
     // Exchanges through libcurl with the system's trust store.
     explicit CommonUtility(Desktop& desktop);
     CommonUtility(Desktop& desktop, HttpExchange exchange);
@@ -83,8 +83,7 @@ public:
     // The properties store of each user's PFX path and encrypted password.
     std::string getPropertiesPath() const;
     std::optional<StringMap> propertiesFileToDictionary(const std::string& path) const;
-    void dictionaryToPropertiesFile(const StringMap& dictionary,
-                                    const std::string& filepath) const;
+    void dictionaryToPropertiesFile(const StringMap& dictionary, const std::string& filepath) const;
     void saveToProperties(const std::string& idno, const std::string& pfxPath,
                           const std::string& password) const;
     // Reads back what saveToProperties recorded. False when there is no stored password or
@@ -95,7 +94,7 @@ public:
     // Nothing when the ciphertext is malformed or its padding is wrong.
     std::optional<std::string> des3cbcDecrypt(const Bytes& cipherText) const;
 
-private:
+  private:
     bool writeAtomically(const std::string& path, const Bytes& data) const;
 
     Desktop& desktop_;

@@ -31,8 +31,7 @@ void initCurlOnce() {
 }  // namespace
 
 HttpLimits HttpLimits::serviceCall() {
-    return {std::chrono::seconds(10), std::chrono::seconds(30), std::chrono::seconds(90),
-            8u << 20};
+    return {std::chrono::seconds(10), std::chrono::seconds(30), std::chrono::seconds(90), 8u << 20};
 }
 
 HttpLimits HttpLimits::download() {
@@ -65,7 +64,8 @@ HttpResponse CurlTransport::operator()(const HttpRequest& request) const {
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.connectTimeout.count()));
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS,
+                     static_cast<long>(limits.connectTimeout.count()));
     curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(limits.totalTimeout.count()));
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.stallTime.count()));

@@ -20,7 +20,7 @@ struct HttpLimits {
 
 // The libcurl adapter: synchronous, TLS verification always on.
 class CurlTransport {
-public:
+  public:
     // `trustAnchorPem`: a CA certificate to trust instead of the system store; empty for the
     // system store.
     explicit CurlTransport(std::string trustAnchorPem = {},
@@ -29,7 +29,7 @@ public:
 
     HttpResponse operator()(const HttpRequest& request) const;
 
-private:
+  private:
     std::string trustAnchorPem_;
     HttpLimits serviceLimits_;
     HttpLimits downloadLimits_;

@@ -12,11 +12,11 @@
 struct HttpRequest {
     enum class Kind { ServiceCall, Download };
 
-    std::string method;                // "POST" or "GET"
+    std::string method;  // "POST" or "GET"
     std::string url;
     std::vector<std::string> headers;  // "Name: value"
     std::optional<Bytes> body;
-    Kind kind = Kind::ServiceCall;     // downloads get larger limits than service answers
+    Kind kind = Kind::ServiceCall;  // downloads get larger limits than service answers
 };
 
 struct HttpResponse {

@@ -36,15 +36,15 @@ std::optional<Bytes> TextCodec::utf8ToBig5(std::string_view utf8) {
     if (!converter) return std::nullopt;
     auto text = icu::UnicodeString::fromUTF8(icu::StringPiece(utf8.data(), utf8.size()));
     UErrorCode status = U_ZERO_ERROR;
-    int32_t needed = ucnv_fromUChars(converter.get(), nullptr, 0, text.getBuffer(), text.length(),
-                                     &status);
+    int32_t needed =
+        ucnv_fromUChars(converter.get(), nullptr, 0, text.getBuffer(), text.length(), &status);
     if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) return std::nullopt;
     Bytes out(static_cast<std::size_t>(needed) + 1);
     status = U_ZERO_ERROR;
     ucnv_reset(converter.get());
-    int32_t written = ucnv_fromUChars(converter.get(), reinterpret_cast<char*>(out.data()),
-                                      static_cast<int32_t>(out.size()), text.getBuffer(),
-                                      text.length(), &status);
+    int32_t written =
+        ucnv_fromUChars(converter.get(), reinterpret_cast<char*>(out.data()),
+                        static_cast<int32_t>(out.size()), text.getBuffer(), text.length(), &status);
     if (U_FAILURE(status)) return std::nullopt;
     out.resize(static_cast<std::size_t>(written));
     return out;

@@ -5,7 +5,9 @@
 
 #include "util/xmlptr.h"
 
-void XmlDocument::Deleter::operator()(_xmlDoc* doc) const { XmlDocDeleter{}(doc); }
+void XmlDocument::Deleter::operator()(_xmlDoc* doc) const {
+    XmlDocDeleter{}(doc);
+}
 
 std::optional<XmlDocument> XmlDocument::parse(std::string_view utf8) {
     static std::once_flag once;
@@ -15,8 +17,8 @@ std::optional<XmlDocument> XmlDocument::parse(std::string_view utf8) {
     // writing to standard error.
     const int options = XML_PARSE_NOBLANKS | XML_PARSE_NOCDATA | XML_PARSE_NONET |
                         XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
-    xmlDoc* doc = xmlReadMemory(utf8.data(), static_cast<int>(utf8.size()), nullptr, "UTF-8",
-                                options);
+    xmlDoc* doc =
+        xmlReadMemory(utf8.data(), static_cast<int>(utf8.size()), nullptr, "UTF-8", options);
     if (doc == nullptr) return std::nullopt;
     XmlDocument document;
     document.doc_.reset(doc);
@@ -56,7 +58,9 @@ std::vector<XmlNode> XmlNode::children() const {
     return list;
 }
 
-std::size_t XmlNode::childCount() const { return children().size(); }
+std::size_t XmlNode::childCount() const {
+    return children().size();
+}
 
 std::string XmlNode::name() const {
     if (node_ == nullptr || node_->name == nullptr) return {};

@@ -11,7 +11,7 @@ struct _xmlNode;
 
 // A node of an XmlDocument; valid while its document lives. A default node is "nothing".
 class XmlNode {
-public:
+  public:
     XmlNode() = default;
     explicit XmlNode(_xmlNode* node) : node_(node) {}
 
@@ -23,13 +23,13 @@ public:
     std::size_t childCount() const;
     std::string name() const;
 
-private:
+  private:
     _xmlNode* node_ = nullptr;
 };
 
 // A parsed service answer with XPath 1.0 queries.
 class XmlDocument {
-public:
+  public:
     // Parses UTF-8 text whatever its declaration says, dropping whitespace-only text nodes
     // and merging CDATA into text. Nothing when the text is not well-formed.
     static std::optional<XmlDocument> parse(std::string_view utf8);
@@ -37,7 +37,7 @@ public:
     std::vector<XmlNode> nodes(const std::string& xpath) const;
     XmlNode firstNode(const std::string& xpath) const;
 
-private:
+  private:
     struct Deleter {
         void operator()(_xmlDoc* doc) const;
     };

@@ -25,11 +25,17 @@ std::string trimmedWithSlashes(const std::string& path) {
 
 }  // namespace
 
-std::string CommonUtility::getUserHomePath() const { return desktop_.homePath(); }
+std::string CommonUtility::getUserHomePath() const {
+    return desktop_.homePath();
+}
 
-std::string CommonUtility::getDeskTopPath() const { return desktop_.desktopPath(); }
+std::string CommonUtility::getDeskTopPath() const {
+    return desktop_.desktopPath();
+}
 
-std::string CommonUtility::getPrivateKeyFolder() const { return getUserHomePath() + "/.voxa"; }
+std::string CommonUtility::getPrivateKeyFolder() const {
+    return getUserHomePath() + "/.voxa";
+}
 
 bool CommonUtility::saveFile(const std::string& path, const Bytes& fileData) const {
     if (fileData.empty()) return false;

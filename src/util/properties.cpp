@@ -15,8 +15,8 @@ constexpr std::size_t kMaxCipherText = 4096;
 std::optional<Bytes> cipherKey() {
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
-    if (EVP_Digest(kKeyMaterial.data(), kKeyMaterial.size(), digest, &length, EVP_md5(),
-                   nullptr) != 1 ||
+    if (EVP_Digest(kKeyMaterial.data(), kKeyMaterial.size(), digest, &length, EVP_md5(), nullptr) !=
+            1 ||
         length != 16) {
         return std::nullopt;
     }
@@ -180,7 +180,8 @@ std::optional<std::string> CommonUtility::des3cbcDecrypt(const Bytes& cipherText
         const unsigned char iv[8] = {};
         int n = 0;
         int tail = 0;
-        if (!ctx || EVP_DecryptInit_ex(ctx.get(), EVP_des_ede3_cbc(), nullptr, key->data(), iv) != 1 ||
+        if (!ctx ||
+            EVP_DecryptInit_ex(ctx.get(), EVP_des_ede3_cbc(), nullptr, key->data(), iv) != 1 ||
             EVP_CIPHER_CTX_set_padding(ctx.get(), 0) != 1 ||
             EVP_DecryptUpdate(ctx.get(), plain.data(), &n, cipherText.data(),
                               static_cast<int>(cipherText.size())) != 1 ||

@@ -10,7 +10,7 @@ namespace {
 const std::string kIvHex = "35383230393331373436303238353331";  // "5820931746028531"
 
 class EnvelopeCipher : public testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { key = new TestRsaKey(); }
     static void TearDownTestSuite() {
         delete key;
@@ -21,8 +21,8 @@ protected:
         const std::string in = key->scratch("aes.in");
         OpensslTool::writeFile(in, plain);
         Bytes keyBytes(keyText.begin(), keyText.begin() + 16);
-        std::vector<std::string> args{"enc", "-aes-128-cbc", "-K", util.hexEncode(keyBytes), "-iv",
-                                      kIvHex, "-in", in};
+        std::vector<std::string> args{"enc", "-aes-128-cbc", "-K",  util.hexEncode(keyBytes),
+                                      "-iv", kIvHex,         "-in", in};
         if (decrypt) args.push_back("-d");
         return OpensslTool::run(args).value_or("<failed>");
     }
@@ -36,7 +36,8 @@ protected:
 TestRsaKey* EnvelopeCipher::key = nullptr;
 
 TEST_F(EnvelopeCipher, PublicKeyValuesOpenWithTheServicePrivateKey) {
-    for (const std::string& value : std::vector<std::string>{"A123456789", "密碼 with spaces", std::string(245, 'x')}) {
+    for (const std::string& value :
+         std::vector<std::string>{"A123456789", "密碼 with spaces", std::string(245, 'x')}) {
         const std::string enveloped = rsa.encryptAndB64WithPublicKey(value);
         ASSERT_EQ(util.base64Decode(enveloped)->size(), 256u);
         EXPECT_EQ(key->decryptRequestValue(enveloped), value);
@@ -84,8 +85,8 @@ TEST_F(EnvelopeCipher, SessionValuesMatchTheOpensslTool) {
         std::string value;
         std::size_t base64Length;
     };
-    for (const auto& c : {Case{"13 bytes long", 24}, Case{"sixteen bytes!!!", 44},
-                          Case{"申請憑證", 24}}) {
+    for (const auto& c :
+         {Case{"13 bytes long", 24}, Case{"sixteen bytes!!!", 44}, Case{"申請憑證", 24}}) {
         const std::string enveloped = rsa.encryptAndB64WithAes(keyBytes, c.value);
         EXPECT_EQ(enveloped.size(), c.base64Length) << c.value;
         auto raw = opensslAes(sessionKey, c.value, false);
@@ -97,7 +98,8 @@ TEST_F(EnvelopeCipher, SessionValuesMatchTheOpensslTool) {
 }
 
 TEST_F(EnvelopeCipher, SessionAnswersWithBadPaddingOrKeysYieldNothing) {
-    const Bytes keyBytes{'0', '1', '2', '3', '4', '5', '6', '7', '8', '9', 'a', 'b', 'c', 'd', 'e', 'f'};
+    const Bytes keyBytes{'0', '1', '2', '3', '4', '5', '6', '7',
+                         '8', '9', 'a', 'b', 'c', 'd', 'e', 'f'};
     Bytes cipherText = *util.base64Decode(rsa.encryptAndB64WithAes(keyBytes, "payload"));
     EXPECT_TRUE(rsa.decryptWithAes(keyBytes, cipherText).has_value());
     Bytes wrongKey = keyBytes;

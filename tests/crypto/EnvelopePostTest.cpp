@@ -12,8 +12,9 @@ namespace {
 
 // Big5 XML long enough to need two RSA blocks.
 std::string answerXml() {
-    std::string xml = "<?xml version=\"1.0\" encoding=\"Big5\"?><Root><rtnCode>0</rtnCode>"
-                      "<rtnMsg>登入成功</rtnMsg><sessionId>S1</sessionId><pad>";
+    std::string xml =
+        "<?xml version=\"1.0\" encoding=\"Big5\"?><Root><rtnCode>0</rtnCode>"
+        "<rtnMsg>登入成功</rtnMsg><sessionId>S1</sessionId><pad>";
     xml += std::string(300, 'p');
     return xml + "</pad></Root>";
 }
@@ -24,7 +25,7 @@ std::string toBig5(const std::string& utf8) {
 }
 
 class EnvelopePost : public testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         server = new TestHttpsServer();
         key = new TestRsaKey();
@@ -62,22 +63,22 @@ TestRsaKey* EnvelopePost::key = nullptr;
 TEST_F(EnvelopePost, PublicKeyEnvelopeRoundTrip) {
     answerWith(key->signAnswer(toBig5(answerXml())));
     std::optional<std::string> answer;
-    EXPECT_EQ(rsa.httpPubKeyEncPost(server->url("/PLOVR_STK/api/doLogin"),
-                                    {{"id", "A123456789"}, {"pwd", "pa ss+"}, {"note", ""}},
-                                    answer),
-              0);
+    EXPECT_EQ(
+        rsa.httpPubKeyEncPost(server->url("/PLOVR_STK/api/doLogin"),
+                              {{"id", "A123456789"}, {"pwd", "pa ss+"}, {"note", ""}}, answer),
+        0);
     EXPECT_EQ(answer, answerXml());
     EXPECT_EQ(key->decryptRequestValue(receivedField("id")), "A123456789");
     EXPECT_EQ(key->decryptRequestValue(receivedField("pwd")), "pa ss+");
     EXPECT_EQ(receivedField("note"), "");
     const std::string body = server->received().back().body;
     EXPECT_NE(body.find("note=&"), std::string::npos) << body;  // empty travels bare
-    EXPECT_EQ(body.find('+'), std::string::npos);  // base64 "+" is percent-encoded
+    EXPECT_EQ(body.find('+'), std::string::npos);               // base64 "+" is percent-encoded
 }
 
 TEST_F(EnvelopePost, SessionEnvelopeRoundTrip) {
-    const Bytes sessionKey{'k', 'e', 'y', '-', '0', '1', '2', '3', '4', '5', '6', '7', '8',
-                           '9', 'a', 'b'};
+    const Bytes sessionKey{'k', 'e', 'y', '-', '0', '1', '2', '3',
+                           '4', '5', '6', '7', '8', '9', 'a', 'b'};
     const std::string xml = "<Root><rtnCode>0</rtnCode><rtnMsg>成功</rtnMsg></Root>";
     answerWith(rsa.encryptAndB64WithAes(sessionKey, toBig5(xml)));
     std::optional<std::string> answer;

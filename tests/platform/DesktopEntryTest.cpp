@@ -8,9 +8,11 @@ using Args = std::vector<std::string>;
 using Lines = std::vector<Args>;
 
 DesktopEntry entry(const std::string& exec, const std::string& extra = "") {
-    auto parsed = DesktopEntry::parse("[Desktop Entry]\nType=Application\nName=Web Browser\n"
-                                      "Icon=browser\nExec=" + exec + "\n" + extra,
-                                      "/usr/share/applications/web.desktop");
+    auto parsed = DesktopEntry::parse(
+        "[Desktop Entry]\nType=Application\nName=Web Browser\n"
+        "Icon=browser\nExec=" +
+            exec + "\n" + extra,
+        "/usr/share/applications/web.desktop");
     EXPECT_TRUE(parsed.has_value()) << exec;
     return parsed.value_or(*DesktopEntry::parse("[Desktop Entry]\nType=Application\nExec=x", ""));
 }
@@ -42,8 +44,8 @@ TEST(DesktopEntry, ExpandsFieldCodes) {
         {"browser %U", {{"browser", "https://a/1", "file:///home/u/My%20Page.html"}}},
         {"browser %F", {{"browser", "https://a/1", "/home/u/My Page.html"}}},
         {"browser %u", {{"browser", "https://a/1"}, {"browser", "file:///home/u/My%20Page.html"}}},
-        {"browser --url=%u", {{"browser", "--url=https://a/1"},
-                              {"browser", "--url=file:///home/u/My%20Page.html"}}},
+        {"browser --url=%u",
+         {{"browser", "--url=https://a/1"}, {"browser", "--url=file:///home/u/My%20Page.html"}}},
         {"browser %i %c %k 100%% %d %U",
          {{"browser", "--icon", "browser", "Web Browser", "/usr/share/applications/web.desktop",
            "100%", "https://a/1", "file:///home/u/My%20Page.html"}}},

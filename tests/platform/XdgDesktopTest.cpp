@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 
 // A session whose XDG folders all live in a temporary folder.
 class XdgSession : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         env = {{"HOME", root.file("home")},
                {"XDG_CONFIG_DIRS", root.file("etc/xdg")},
@@ -58,8 +58,9 @@ protected:
 TEST_F(XdgSession, DesktopFolderComesFromUserDirs) {
     const std::string home = root.file("home");
     EXPECT_EQ(desktop().desktopPath(), home + "/Desktop");
-    write("home/.config/user-dirs.dirs", "# written by xdg-user-dirs-update\n"
-                                         "XDG_DESKTOP_DIR=\"$HOME/桌面\"\n");
+    write("home/.config/user-dirs.dirs",
+          "# written by xdg-user-dirs-update\n"
+          "XDG_DESKTOP_DIR=\"$HOME/桌面\"\n");
     EXPECT_EQ(desktop().desktopPath(), home + "/桌面");
     write("home/.config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"/srv/desk/\"\n");
     EXPECT_EQ(desktop().desktopPath(), "/srv/desk");
@@ -71,7 +72,8 @@ TEST_F(XdgSession, DefaultHttpsHandlerFollowsTheLookupOrder) {
     installEntry("usr/share", "firefox-esr.desktop", "Firefox", "firefox-esr %u");
     installEntry("usr/share", "chromium.desktop", "Chromium", "chromium %U");
     installEntry("usr/share", "org.gnome.Epiphany.desktop", "Web", "epiphany %U");
-    write("etc/xdg/mimeapps.list", "[Default Applications]\nx-scheme-handler/https=chromium.desktop\n");
+    write("etc/xdg/mimeapps.list",
+          "[Default Applications]\nx-scheme-handler/https=chromium.desktop\n");
     EXPECT_EQ(desktop().defaultHttpsHandler(), bundle_id::kChrome);
     // A desktop-specific list in the user's folder comes first; entries not installed are passed.
     write("home/.config/gnome-mimeapps.list",
@@ -104,10 +106,13 @@ TEST_F(XdgSession, FindsBrowsersUnderTheirInstalledNames) {
 
 TEST_F(XdgSession, OpensAddressesWithoutAShell) {
     const std::string out = root.file("args.txt");
-    const std::string browser =
-        script("browser", "[ \"$1\" = --version ] && { echo 'Browser 1.2'; exit 0; }\n"
-                          "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" + out + ".tmp'\n"
-                          "mv '" + out + ".tmp' '" + out + "'");
+    const std::string browser = script("browser",
+                                       "[ \"$1\" = --version ] && { echo 'Browser 1.2'; exit 0; }\n"
+                                       "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" +
+                                           out +
+                                           ".tmp'\n"
+                                           "mv '" +
+                                           out + ".tmp' '" + out + "'");
     installEntry("usr/share", "firefox.desktop", "Firefox", browser + " %U");
     const std::string hostile = "file:///tmp/a;$(touch " + root.file("pwned") + ")";
     auto d = desktop();

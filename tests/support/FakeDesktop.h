@@ -9,7 +9,7 @@
 // A desktop with a temporary home, browsers the test installs, and a record of everything
 // opened or logged. A browser whose path is in `refusing` will not start.
 class FakeDesktop final : public Desktop {
-public:
+  public:
     struct Opened {
         std::string appPath;
         std::vector<std::string> urls;
@@ -34,6 +34,6 @@ public:
     std::vector<std::string> openedFiles;
     std::vector<std::string> logLines;
 
-private:
+  private:
     TempDir home_;
 };

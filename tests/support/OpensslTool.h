@@ -8,7 +8,7 @@
 
 // The openssl command-line tool, the independent peer whose output our code must match.
 class OpensslTool {
-public:
+  public:
     // Standard output of `openssl args...`, or nothing when it failed.
     static std::optional<std::string> run(const std::vector<std::string>& args);
 

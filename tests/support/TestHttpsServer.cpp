@@ -19,9 +19,9 @@ TestHttpsServer::TestHttpsServer() {
     const std::string csr = dir_.file("server.csr");
     const std::string cert = dir_.file("server.pem");
     const std::string ext = dir_.file("server.ext");
-    mustRun({"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", caKey, "-out", ca,
-             "-subj", "/CN=Norvale Test CA", "-days", "2", "-addext",
-             "basicConstraints=critical,CA:TRUE", "-addext", "keyUsage=critical,keyCertSign"});
+    mustRun({"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", caKey, "-out", ca, "-subj",
+             "/CN=Norvale Test CA", "-days", "2", "-addext", "basicConstraints=critical,CA:TRUE",
+             "-addext", "keyUsage=critical,keyCertSign"});
     mustRun({"req", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", csr, "-subj",
              "/CN=127.0.0.1"});
     OpensslTool::writeFile(ext, std::string("subjectAltName=IP:127.0.0.1,DNS:localhost\n"));

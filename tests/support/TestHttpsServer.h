@@ -13,7 +13,7 @@
 // A real HTTPS server on a free loopback port, with a CA and server certificate made by the
 // openssl tool for this run. Tests set what it answers and read what it received.
 class TestHttpsServer {
-public:
+  public:
     struct Received {
         std::string method;
         std::string target;  // path and query as sent
@@ -31,7 +31,7 @@ public:
     std::vector<Received> received() const;
     void clearReceived();
 
-private:
+  private:
     void serve(const httplib::Request& request, httplib::Response& response);
 
     TempDir dir_;

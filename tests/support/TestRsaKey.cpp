@@ -32,8 +32,8 @@ std::string TestRsaKey::signAnswer(const std::string& plain) const {
         const std::string block = dir_.file("block");
         OpensslTool::writeFile(piece, plain.substr(offset, 245));
         // rsautl, not pkeyutl: OpenSSL 3's pkeyutl will not sign raw input over 64 bytes.
-        if (!OpensslTool::run({"rsautl", "-sign", "-pkcs", "-inkey", privateKeyFile_, "-in",
-                               piece, "-out", block})) {
+        if (!OpensslTool::run({"rsautl", "-sign", "-pkcs", "-inkey", privateKeyFile_, "-in", piece,
+                               "-out", block})) {
             throw std::runtime_error("openssl rsautl -sign failed");
         }
         auto bytes = OpensslTool::readFile(block);

@@ -6,7 +6,7 @@
 
 // A 2048-bit RSA key pair made by the openssl tool, standing in for the service's key.
 class TestRsaKey {
-public:
+  public:
     TestRsaKey();
 
     const std::string& privateKeyFile() const { return privateKeyFile_; }
@@ -15,9 +15,9 @@ public:
 
     // The service side of the envelope, done by the openssl tool.
     std::string decryptRequestValue(const std::string& base64) const;  // "" when it fails
-    std::string signAnswer(const std::string& plain) const;  // base64 of 245-byte pieces
+    std::string signAnswer(const std::string& plain) const;            // base64 of 245-byte pieces
 
-private:
+  private:
     TempDir dir_;
     std::string privateKeyFile_;
     std::string publicKeyPem_;

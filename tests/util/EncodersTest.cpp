@@ -7,7 +7,7 @@
 namespace {
 
 class Encoders : public testing::Test {
-protected:
+  protected:
     FakeDesktop desktop;
     CommonUtility util{desktop};
 };
@@ -64,7 +64,7 @@ TEST(Big5, RoundTripsTraditionalChinese) {
 
 TEST(Big5, StopsAtTheFirstCharacterItCannotCarry) {
     EXPECT_FALSE(TextCodec::utf8ToBig5("證書 😀").has_value());
-    EXPECT_FALSE(TextCodec::utf8ToBig5("\xff\xfe").has_value());     // not UTF-8 at all
+    EXPECT_FALSE(TextCodec::utf8ToBig5("\xff\xfe").has_value());                // not UTF-8 at all
     EXPECT_FALSE(TextCodec::big5ToUtf8(std::string_view("\xa4")).has_value());  // cut in half
     EXPECT_EQ(TextCodec::big5ToUtf8(std::string_view("")), "");
 }

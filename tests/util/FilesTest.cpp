@@ -31,7 +31,7 @@ std::vector<std::string> entriesOf(const std::string& folder) {
 }
 
 class Files : public testing::Test {
-protected:
+  protected:
     FakeDesktop desktop;
     CommonUtility util{desktop};
     std::string home = desktop.homePath();
@@ -100,15 +100,15 @@ TEST_F(Files, AFailedWriteLeavesThePreviousFileWhole) {
 
 TEST_F(Files, RemovingByPatternSparesFoldersAndOtherNames) {
     const std::string folder = home + "/.voxa";
-    for (const char* name : {"VOXADepCert.20240101120000123.html", "20240101120000123.p8",
-                             "notes.txt"}) {
+    for (const char* name :
+         {"VOXADepCert.20240101120000123.html", "20240101120000123.p8", "notes.txt"}) {
         ASSERT_TRUE(util.saveFile(folder + "/" + name, Bytes{'x'}));
     }
     fs::create_directory(folder + "/VOXADepCert.20240101120000999.html");
     util.removeFile(folder, "^VOXADepCert\\.[0-9]{17}\\.html$");
     EXPECT_EQ(entriesOf(folder),
-              (std::vector<std::string>{"20240101120000123.p8", "VOXADepCert.20240101120000999.html",
-                                        "notes.txt"}));
+              (std::vector<std::string>{"20240101120000123.p8",
+                                        "VOXADepCert.20240101120000999.html", "notes.txt"}));
     util.removeFile(home + "/missing", ".*");  // nothing to list, nothing happens
 }
 
@@ -129,19 +129,18 @@ TEST_F(Files, BrowserListFollowsTheFixedOrderAndMarksTheDefault) {
     EXPECT_TRUE(util.getBrowserInfo().empty());
     desktop.apps["org.mozilla.Firefox"] = {"/usr/share/applications/firefox-esr.desktop",
                                            "Firefox ESR", "115.9.1", "firefox-esr"};
-    desktop.apps["com.google.Chrome"] = {"/usr/share/applications/chromium.desktop", "Chromium",
-                                         "", "chromium"};
+    desktop.apps["com.google.Chrome"] = {"/usr/share/applications/chromium.desktop", "Chromium", "",
+                                         "chromium"};
     desktop.defaultHandler = "org.mozilla.Firefox";
     auto browsers = util.getBrowserInfo();
     ASSERT_EQ(browsers.size(), 2u);
     EXPECT_EQ(browsers[0].at("bundleId"), "com.google.Chrome");
     EXPECT_EQ(browsers[0].at("defaultBrowser"), "N");
-    EXPECT_EQ(browsers[1],
-              (StringMap{{"bundleId", "org.mozilla.Firefox"},
-                         {"name", "Firefox ESR"},
-                         {"path", "/usr/share/applications/firefox-esr.desktop"},
-                         {"version", "115.9.1"},
-                         {"defaultBrowser", "Y"}}));
+    EXPECT_EQ(browsers[1], (StringMap{{"bundleId", "org.mozilla.Firefox"},
+                                      {"name", "Firefox ESR"},
+                                      {"path", "/usr/share/applications/firefox-esr.desktop"},
+                                      {"version", "115.9.1"},
+                                      {"defaultBrowser", "Y"}}));
     desktop.defaultHandler = "org.mozilla.firefox";  // equality is case-sensitive
     EXPECT_EQ(util.getBrowserInfo()[1].at("defaultBrowser"), "N");
 }

@@ -14,7 +14,7 @@ namespace {
 using namespace std::chrono_literals;
 
 class HttpTransport : public testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { server = new TestHttpsServer(); }
     static void TearDownTestSuite() {
         delete server;
@@ -36,12 +36,13 @@ protected:
 
 TestHttpsServer* HttpTransport::server = nullptr;
 
-HttpLimits tightLimits() { return {2s, 1s, 3s, 1000}; }
+HttpLimits tightLimits() {
+    return {2s, 1s, 3s, 1000};
+}
 
 TEST_F(HttpTransport, PostCarriesTheFormBodyAndOnlyTheContentTypeHeader) {
-    server->setHandler([](const httplib::Request&, httplib::Response& rs) {
-        rs.set_content("ok", "text/plain");
-    });
+    server->setHandler(
+        [](const httplib::Request&, httplib::Response& rs) { rs.set_content("ok", "text/plain"); });
     std::optional<Bytes> body;
     ASSERT_EQ(util.httpConnect(server->url("/PLOVR_STK/api/doLogin"), "POST",
                                {{"id", "A1 2"}, {"pwd", ""}}, body),
@@ -119,7 +120,8 @@ TEST_F(HttpTransport, FailuresStillReturnZeroWithWhatCameBack) {
     for (const auto& c : cases) {
         server->setHandler(c.handler);
         std::optional<Bytes> body;
-        EXPECT_EQ(limited.httpConnect(server->url("/api"), "POST", {{"a", "1"}}, body), 0) << c.name;
+        EXPECT_EQ(limited.httpConnect(server->url("/api"), "POST", {{"a", "1"}}, body), 0)
+            << c.name;
         EXPECT_EQ(body, c.expected) << c.name;
     }
 }

@@ -21,7 +21,7 @@ std::string opensslDes3(const std::string& home, const std::string& plain) {
 }
 
 class Properties : public testing::Test {
-protected:
+  protected:
     FakeDesktop desktop;
     CommonUtility util{desktop};
     std::string home = desktop.homePath();
@@ -90,8 +90,8 @@ TEST_F(Properties, FileFormatRules) {
         {"A_PfxFileName=/p/A.pfx\r\nA_Password=" + pw + "\r\n",
          StringMap{{"A_PfxFileName", "/p/A.pfx"}, {"A_Password", pw}}},
         {"A_PfxFileName=/p/a=b.pfx\nother=1\n", StringMap{{"other", "1"}}},  // "=" in a path
-        {"k=v\xe2\x80\xa8k2=v2", StringMap{{"k", "v"}, {"k2", "v2"}}},  // a Unicode separator
-        {"k=1\nk=2\n", StringMap{{"k", "2"}}},                           // the later line wins
+        {"k=v\xe2\x80\xa8k2=v2", StringMap{{"k", "v"}, {"k2", "v2"}}},       // a Unicode separator
+        {"k=1\nk=2\n", StringMap{{"k", "2"}}},                               // the later line wins
         {"junk\nno equals here\n\n", std::nullopt},
         {"a=b=c\n", std::nullopt},
     };
@@ -117,8 +117,8 @@ TEST_F(Properties, WritingDropsUnreadableLinesAndIsOwnerOnly) {
 TEST_F(Properties, StoredValuesThatDoNotDecodeAreNoPassword) {
     const std::string pw = util.des3cbcEncrypt("A123456789");
     std::string pfx = "unchanged", password = "unchanged";
-    const std::vector<std::string> storedValues{"not base64!", "QUJD", pw.substr(0, 12) + "\r" +
-                                                                          pw.substr(12)};
+    const std::vector<std::string> storedValues{"not base64!", "QUJD",
+                                                pw.substr(0, 12) + "\r" + pw.substr(12)};
     for (const auto& stored : storedValues) {
         writeStore("X_PfxFileName=/p/X.pfx\nX_Password=" + stored + "\n");
         EXPECT_FALSE(util.loadFromProperties("X", pfx, password)) << stored;

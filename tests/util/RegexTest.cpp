@@ -23,10 +23,10 @@ TEST_P(PathSplit, FolderAndFileName) {
 INSTANTIATE_TEST_SUITE_P(
     Paths, PathSplit,
     testing::Values(PathCase{"/a/b/c.p12", "/a/b", "c.p12"},
-                    PathCase{"/x", "", "x"},                      // only the leading slash
-                    PathCase{"/a/b/", "/a/b/", "/a/b/"},          // trailing slash: no match
+                    PathCase{"/x", "", "x"},                          // only the leading slash
+                    PathCase{"/a/b/", "/a/b/", "/a/b/"},              // trailing slash: no match
                     PathCase{"plain.pfx", "plain.pfx", "plain.pfx"},  // no slash: no match
-                    PathCase{"/a/b\nc/d", "/a/b\nc", "d"},        // the dot crosses line ends
+                    PathCase{"/a/b\nc/d", "/a/b\nc", "d"},            // the dot crosses line ends
                     PathCase{"/家/憑證.pfx", "/家", "憑證.pfx"}),
     [](const auto& info) { return "case" + std::to_string(info.index); });
 
@@ -45,15 +45,15 @@ TEST_P(RegexReplace, ReplacesEveryMatch) {
 
 INSTANTIATE_TEST_SUITE_P(
     Replacements, RegexReplace,
-    testing::Values(
-        ReplaceCase{"a1b22c", "[0-9]+", "#", "a#b#c"},
-        ReplaceCase{"no digits", "[0-9]+", "#", "no digits"},
-        ReplaceCase{"ab", "(a)|(x)", "[$2]", "[]b"},  // a group that took no part is empty
-        ReplaceCase{"-----BEGIN X-----\nAB\nCD\n-----END X-----\n",
-                    "-----BEGIN X-----\\n(.*)\\n-----END X-----\\n", "$1", "AB\nCD"},
-        ReplaceCase{"text", "([", "x", ""},  // a pattern that does not compile
-        ReplaceCase{"text", "t", "$9", ""}   // a replacement naming a missing group
-        ),
+    testing::Values(ReplaceCase{"a1b22c", "[0-9]+", "#", "a#b#c"},
+                    ReplaceCase{"no digits", "[0-9]+", "#", "no digits"},
+                    ReplaceCase{"ab", "(a)|(x)", "[$2]",
+                                "[]b"},  // a group that took no part is empty
+                    ReplaceCase{"-----BEGIN X-----\nAB\nCD\n-----END X-----\n",
+                                "-----BEGIN X-----\\n(.*)\\n-----END X-----\\n", "$1", "AB\nCD"},
+                    ReplaceCase{"text", "([", "x", ""},  // a pattern that does not compile
+                    ReplaceCase{"text", "t", "$9", ""}   // a replacement naming a missing group
+                    ),
     [](const auto& info) { return "case" + std::to_string(info.index); });
 
 TEST(RegexMatch, MatchesOnlyTheWholeText) {

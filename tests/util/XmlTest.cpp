@@ -6,7 +6,7 @@
 namespace {
 
 class Xml : public testing::Test {
-protected:
+  protected:
     FakeDesktop desktop;
     CommonUtility util{desktop};
 };
@@ -48,8 +48,7 @@ TEST_F(Xml, UnparseableTextLeavesOutputsUnwritten) {
 }
 
 TEST_F(Xml, XPathValueIsTheFirstMatchOrEmpty) {
-    auto doc = util.getXmlDoc(std::string(
-        "<Root><a>1</a><a>2</a><d.e>x<f>y</f></d.e></Root>"));
+    auto doc = util.getXmlDoc(std::string("<Root><a>1</a><a>2</a><d.e>x<f>y</f></d.e></Root>"));
     EXPECT_EQ(util.getXPathValue(doc, "//Root/a"), "1");
     EXPECT_EQ(util.getXPathValue(doc, "//Root/d.e"), "xy");  // descendants' text joined
     EXPECT_EQ(util.getXPathValue(doc, "//Root/missing"), "");
