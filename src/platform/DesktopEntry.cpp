@@ -4,7 +4,7 @@
 
 namespace {
 
-// Escapes of the specification's string type.
+// Escapes of the Desktop Entry Specification's string type.
 std::string unescapeString(std::string_view raw) {
     std::string out;
     for (std::size_t i = 0; i < raw.size(); ++i) {

@@ -25,7 +25,7 @@ class DesktopEntry {
         const std::vector<std::string>& urls) const;
 
     // Splits an Exec value (string escapes already removed) into arguments by the
-    // specification's quoting rules; nothing when a quote is left open.
+    // Desktop Entry Specification's quoting rules; nothing when a quote is left open.
     static std::optional<std::vector<std::string>> splitExec(std::string_view exec);
 
   private:
