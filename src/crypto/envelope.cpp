@@ -2,7 +2,6 @@
 #include <openssl/pem.h>
 #include <openssl/rsa.h>
 
-#include "crypto/OpenSslProviders.h"
 #include "crypto/RSAUtility.h"
 #include "crypto/ossl.h"
 #include "util/TextCodec.h"
@@ -49,11 +48,6 @@ bool aesCbc(bool encrypt, const Bytes& key, const Bytes& in, Bytes& out) {
 }
 
 }  // namespace
-
-RSAUtility::RSAUtility(const CommonUtility& util, std::string servicePublicKeyPem)
-    : util_(util), servicePublicKeyPem_(std::move(servicePublicKeyPem)) {
-    OpenSslProviders::load();
-}
 
 int RSAUtility::encryptWithPublicKey(const Bytes& dataIn, Bytes& dataOut) const {
     if (dataIn.empty()) return 1;

@@ -65,14 +65,18 @@ bool Process::spawnDetached(const std::vector<std::string>& args) {
 }
 
 std::optional<std::string> Process::capture(const std::vector<std::string>& args,
-                                            std::chrono::milliseconds timeout) {
+                                            std::chrono::milliseconds timeout, bool withStderr) {
     if (args.empty()) return std::nullopt;
     Pipe out;
     if (!out.open()) return std::nullopt;
     SpawnSetup setup;
     posix_spawn_file_actions_addopen(&setup.actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&setup.actions, out.fds[1], 1);
-    posix_spawn_file_actions_addopen(&setup.actions, 2, "/dev/null", O_WRONLY, 0);
+    if (withStderr) {
+        posix_spawn_file_actions_adddup2(&setup.actions, out.fds[1], 2);
+    } else {
+        posix_spawn_file_actions_addopen(&setup.actions, 2, "/dev/null", O_WRONLY, 0);
+    }
     auto argv = toArgv(args);
     pid_t pid = 0;
     if (posix_spawnp(&pid, argv[0], &setup.actions, &setup.attr, argv.data(), environ) != 0) {

@@ -14,6 +14,8 @@ class Process {
 
     // Runs the program and returns what it wrote to standard output, or nothing when it could
     // not be started, failed, or did not finish within `timeout` (it is then killed).
+    // With `withStderr` the program's error output is collected too, interleaved.
     static std::optional<std::string> capture(const std::vector<std::string>& argv,
-                                              std::chrono::milliseconds timeout);
+                                              std::chrono::milliseconds timeout,
+                                              bool withStderr = false);
 };

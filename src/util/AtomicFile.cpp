@@ -23,6 +23,18 @@ bool writeAll(int fd, const Bytes& data) {
 }  // namespace
 
 bool AtomicFile::write(const std::string& path, const Bytes& data) {
+    bool existed = false;
+    return publish(path, data, true, existed);
+}
+
+AtomicFile::Created AtomicFile::create(const std::string& path, const Bytes& data) {
+    bool existed = false;
+    if (publish(path, data, false, existed)) return Created::Yes;
+    return existed ? Created::Exists : Created::Failed;
+}
+
+bool AtomicFile::publish(const std::string& path, const Bytes& data, bool replace,
+                         bool& existed) {
     auto slash = path.rfind('/');
     std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -37,12 +49,16 @@ bool AtomicFile::write(const std::string& path, const Bytes& data) {
 
     bool ok = writeAll(fd, data) && fsync(fd) == 0;
     ok = (close(fd) == 0) && ok;
-    if (ok) ok = rename(tmpPath.data(), path.c_str()) == 0;
-    if (!ok) {
-        unlink(tmpPath.data());
-        return false;
+    if (ok && replace) {
+        ok = rename(tmpPath.data(), path.c_str()) == 0;
+    } else if (ok) {
+        // link() refuses an existing name, so two writers can never take the same one.
+        ok = link(tmpPath.data(), path.c_str()) == 0;
+        existed = !ok && errno == EEXIST;
     }
-    // Make the rename itself durable; a failure here does not undo the write.
+    unlink(tmpPath.data());  // after a rename there is nothing left to remove
+    if (!ok) return false;
+    // Make the new name durable; a failure here does not undo the write.
     int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         fsync(dirFd);

@@ -9,5 +9,12 @@
 // one, never a mix, and a failed write leaves the old file as it was.
 class AtomicFile {
   public:
+    enum class Created { Yes, Exists, Failed };
+
     static bool write(const std::string& path, const Bytes& data);
+    // The same, but never replaces: an existing file at the path is left alone.
+    static Created create(const std::string& path, const Bytes& data);
+
+  private:
+    static bool publish(const std::string& path, const Bytes& data, bool replace, bool& existed);
 };

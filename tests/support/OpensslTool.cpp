@@ -12,6 +12,12 @@ std::optional<std::string> OpensslTool::run(const std::vector<std::string>& args
     return Process::capture(argv, std::chrono::seconds(60));
 }
 
+std::optional<std::string> OpensslTool::runAll(const std::vector<std::string>& args) {
+    std::vector<std::string> argv{"openssl"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return Process::capture(argv, std::chrono::seconds(60), true);
+}
+
 void OpensslTool::writeFile(const std::string& path, const Bytes& data) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data.data()),

@@ -11,6 +11,8 @@ class OpensslTool {
   public:
     // Standard output of `openssl args...`, or nothing when it failed.
     static std::optional<std::string> run(const std::vector<std::string>& args);
+    // Standard output and error together; what -info and -verify report goes to the latter.
+    static std::optional<std::string> runAll(const std::vector<std::string>& args);
 
     static void writeFile(const std::string& path, const Bytes& data);
     static void writeFile(const std::string& path, const std::string& text);

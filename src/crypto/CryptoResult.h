@@ -1,0 +1,25 @@
+#pragma once
+
+// Result codes of the certificate cryptography; 0 is success and 1 missing input or a generic
+// failure. The service client passes them on and looks their texts up.
+namespace crypto_result {
+inline constexpr int kOk = 0;
+inline constexpr int kFailed = 1;
+
+inline constexpr int kCsrNoCommonName = 52701;
+inline constexpr int kCsrNoKeyContainer = 52703;
+inline constexpr int kCsrNoRequest = 52705;
+inline constexpr int kCsrNoKeyPair = 52707;
+inline constexpr int kCsrKeyNotSet = 52709;
+inline constexpr int kCsrNotSigned = 52711;
+
+inline constexpr int kPfxBadCertificate = 52109;
+inline constexpr int kPfxNotBuilt = 52111;
+inline constexpr int kPfxNotPkcs12 = 52301;
+inline constexpr int kPfxWrongPassword = 52303;
+inline constexpr int kPfxCannotOpen = 52403;
+
+inline constexpr int kSignCannotOpen = 52601;
+inline constexpr int kSignKeyMismatch = 52603;
+inline constexpr int kSignFailed = 52605;
+}  // namespace crypto_result

@@ -1,0 +1,253 @@
+#include <openssl/err.h>
+#include <openssl/pem.h>
+#include <openssl/pkcs12.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "crypto/CertificateInput.h"
+#include "crypto/CryptoResult.h"
+#include "crypto/RSAUtility.h"
+
+using namespace crypto_result;
+
+namespace {
+
+// What customers' existing files use and every browser imports.
+constexpr int kKeyPbe = NID_pbe_WithSHA1And3_Key_TripleDES_CBC;
+constexpr int kCertPbe = NID_pbe_WithSHA1And40BitRC2_CBC;
+constexpr int kIterations = 2048;
+constexpr int kMacIterations = 1;
+
+ossl::Pkey readPrivateKey(const std::string& pem) {
+    ossl::Bio bio(BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())));
+    if (!bio) return nullptr;
+    // An empty passphrase callback result: an encrypted key is refused, never prompted for.
+    ossl::Pkey key(PEM_read_bio_PrivateKey(bio.get(), nullptr, nullptr, const_cast<char*>("")));
+    if (!key) ERR_clear_error();
+    return key;
+}
+
+std::string friendlyNameOf(const RSAUtility& rsa, X509* cert) {
+    std::string cn = rsa.getX509NamePart(X509_get_subject_name(cert), NID_commonName);
+    return cn.substr(0, 255);
+}
+
+Bytes derOf(PKCS12* p12) {
+    unsigned char* out = nullptr;
+    int length = i2d_PKCS12(p12, &out);
+    if (length <= 0) {
+        ERR_clear_error();
+        return {};
+    }
+    ossl::CryptoBuffer owned(reinterpret_cast<char*>(out));
+    return Bytes(out, out + length);
+}
+
+// The parts of an opened PFX file.
+struct Pkcs12Parts {
+    ossl::Pkey key;
+    ossl::X509Cert cert;
+    ossl::X509Stack chain;
+};
+
+std::optional<Pkcs12Parts> parse(PKCS12* p12, const std::string& password) {
+    EVP_PKEY* key = nullptr;
+    X509* cert = nullptr;
+    STACK_OF(X509)* chain = nullptr;
+    if (PKCS12_parse(p12, password.c_str(), &key, &cert, &chain) != 1) {
+        ERR_clear_error();
+        return std::nullopt;
+    }
+    Pkcs12Parts parts{ossl::Pkey(key), ossl::X509Cert(cert), ossl::X509Stack(chain)};
+    if (!parts.cert) return std::nullopt;
+    return parts;
+}
+
+}  // namespace
+
+std::optional<CertificateInput> RSAUtility::decodeCertificate(const std::string& b64Cert) const {
+    auto der = util_.base64Decode(b64Cert);
+    if (!der) return std::nullopt;
+    return CertificateInput::decode(*der);
+}
+
+ossl::Pkcs12 RSAUtility::buildPkcs12(const std::string& password, const std::string& friendlyName,
+                                     EVP_PKEY* key, X509* cert, STACK_OF(X509) * chain) const {
+    // Without a key there is no PFX: a certificate alone would be useless to the customer.
+    if (key == nullptr || cert == nullptr || X509_check_private_key(cert, key) != 1) {
+        ERR_clear_error();
+        return nullptr;
+    }
+    // The MAC is added separately: PKCS12_create would pick OpenSSL 3's default digest.
+    ossl::Pkcs12 p12(PKCS12_create(password.c_str(), friendlyName.c_str(), key, cert, chain,
+                                   kKeyPbe, kCertPbe, kIterations, -1, 0));
+    if (!p12 || PKCS12_set_mac(p12.get(), password.c_str(), -1, nullptr, 0, kMacIterations,
+                               EVP_sha1()) != 1) {
+        ERR_clear_error();
+        return nullptr;
+    }
+    return p12;
+}
+
+std::vector<std::string> RSAUtility::cacheCandidates() const {
+    std::vector<std::string> names;
+    std::error_code error;
+    std::filesystem::directory_iterator it(util_.getPrivateKeyFolder(), error);
+    if (error) return names;
+    for (const auto& entry : it) {
+        const std::string name = entry.path().filename().string();
+        if (util_.regexMatch(name, "^[0-9]{17}\\.p8$")) names.push_back(entry.path().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Each cached key is compared with the certificate's public key first, so a cache of
+// thousands of stale keys costs one key read each; only the match is built into a PKCS#12.
+ossl::Pkcs12 RSAUtility::buildFromCache(const CertificateInput& input, const std::string& password,
+                                        bool& triedAny) const {
+    triedAny = false;
+    EVP_PKEY* certKey = X509_get0_pubkey(input.user.get());
+    if (certKey == nullptr) return nullptr;
+    for (const auto& path : cacheCandidates()) {
+        auto text = util_.getFileAsStr(path);
+        if (!text || text->empty()) continue;
+        triedAny = true;
+        auto key = readPrivateKey(*text);
+        if (!key || EVP_PKEY_eq(certKey, key.get()) != 1) {
+            ERR_clear_error();
+            continue;
+        }
+        return buildPkcs12(password, friendlyNameOf(*this, input.user.get()), key.get(),
+                           input.user.get(), input.chain.get());
+    }
+    return nullptr;
+}
+
+int RSAUtility::exportP12ToFile(const std::string& b64Cert,
+                                const std::optional<std::string>& b64PrivateKey,
+                                const std::string& pfxFilePath, const std::string& pfxFilePwd,
+                                std::string& /*errMsg*/) const {
+    if (b64Cert.empty()) return kFailed;
+    auto input = decodeCertificate(b64Cert);
+    if (!input) return kPfxNotBuilt;
+    ossl::Pkcs12 p12;
+    if (b64PrivateKey && !b64PrivateKey->empty()) {
+        auto key = readPrivateKey(*b64PrivateKey);
+        p12 = buildPkcs12(pfxFilePwd, friendlyNameOf(*this, input->user.get()), key.get(),
+                          input->user.get(), input->chain.get());
+    } else {
+        if (cacheCandidates().empty()) return kFailed;
+        bool triedAny = false;
+        p12 = buildFromCache(*input, pfxFilePwd, triedAny);
+    }
+    if (!p12) return kPfxNotBuilt;
+    return savePfxFile(p12.get(), pfxFilePath);
+}
+
+int RSAUtility::savePfxFile(const std::string& b64Cert, const std::string& b64PrivateKey,
+                            const std::string& pfxFilePath, const std::string& pfxFilePwd) const {
+    if (b64Cert.empty() || b64PrivateKey.empty() || pfxFilePath.empty()) return kFailed;
+    auto input = decodeCertificate(b64Cert);
+    if (!input) return kPfxBadCertificate;
+    auto key = readPrivateKey(b64PrivateKey);
+    auto p12 = buildPkcs12(pfxFilePwd, friendlyNameOf(*this, input->user.get()), key.get(),
+                           input->user.get(), input->chain.get());
+    if (!p12) return kPfxNotBuilt;
+    return savePfxFile(p12.get(), pfxFilePath);
+}
+
+int RSAUtility::savePfxFile(const std::string& b64Cert, const std::string& pfxFilePath,
+                            const std::string& pfxFilePwd) const {
+    if (cacheCandidates().empty()) return kFailed;
+    if (b64Cert.empty() || pfxFilePath.empty()) return kFailed;
+    auto input = decodeCertificate(b64Cert);
+    if (!input) return kPfxBadCertificate;
+    bool triedAny = false;
+    auto p12 = buildFromCache(*input, pfxFilePwd, triedAny);
+    if (!p12) return triedAny ? kPfxNotBuilt : kFailed;
+    return savePfxFile(p12.get(), pfxFilePath);
+}
+
+int RSAUtility::savePfxFile(PKCS12* pkcs12, const std::string& pfxFilePath) const {
+    if (pkcs12 == nullptr) return kFailed;
+    Bytes der = derOf(pkcs12);
+    if (der.empty()) return kFailed;
+    return util_.saveFile(pfxFilePath, der) ? kOk : kFailed;
+}
+
+int RSAUtility::loadPfx(const std::string& pfxFilePath, const std::string& pfxFilePwd,
+                        ossl::Pkcs12& pkcs12, StringMap& certInfo) const {
+    auto data = util_.getFile(pfxFilePath);
+    if (!data || data->empty()) return kFailed;
+    const unsigned char* p = data->data();
+    ossl::Pkcs12 p12(d2i_PKCS12(nullptr, &p, static_cast<long>(data->size())));
+    if (!p12) {
+        ERR_clear_error();
+        return kPfxNotPkcs12;
+    }
+    pkcs12 = std::move(p12);
+    if (PKCS12_verify_mac(pkcs12.get(), pfxFilePwd.c_str(), -1) != 1) {
+        ERR_clear_error();
+        return kPfxWrongPassword;
+    }
+    auto parts = parse(pkcs12.get(), pfxFilePwd);
+    if (!parts) return kPfxCannotOpen;
+    certInfo = getCertInfo(parts->cert.get());
+    return kOk;
+}
+
+int RSAUtility::loadPfx(const std::string& pfxFilePath, const std::string& pfxFilePwd,
+                        StringMap& certInfo) const {
+    ossl::Pkcs12 unused;
+    return loadPfx(pfxFilePath, pfxFilePwd, unused, certInfo);
+}
+
+int RSAUtility::loadPfx(const std::string& pfxFilePath, const std::string& pfxFilePwd,
+                        std::string& b64X509Cert, std::string& b64P12Cert,
+                        StringMap& certInfo) const {
+    ossl::Pkcs12 p12;
+    if (int rc = loadPfx(pfxFilePath, pfxFilePwd, p12, certInfo); rc != kOk) return rc;
+    Bytes der = derOf(p12.get());
+    if (der.empty()) return kOk;
+    b64P12Cert = util_.base64Encode(der);
+    auto parts = parse(p12.get(), pfxFilePwd);
+    if (!parts) return kPfxCannotOpen;
+    // The browser import form: protected by the user ID, which the page tells the customer.
+    auto forBrowser = buildPkcs12(certInfo["certUserId"], certInfo["cn"], parts->key.get(),
+                                  parts->cert.get(), parts->chain.get());
+    Bytes browserDer = forBrowser ? derOf(forBrowser.get()) : Bytes{};
+    if (browserDer.empty()) return kFailed;
+    b64P12Cert = util_.base64Encode(browserDer);
+    unsigned char* certDer = nullptr;
+    int length = i2d_X509(parts->cert.get(), &certDer);
+    if (length > 0) {
+        ossl::CryptoBuffer owned(reinterpret_cast<char*>(certDer));
+        b64X509Cert = util_.base64Encode(Bytes(certDer, certDer + length));
+    }
+    return kOk;
+}
+
+int RSAUtility::checkPfxFile(const std::string& pfxFilePath, const std::string& pfxFilePwd,
+                             const std::string& /*certIssuer*/,
+                             const std::string& /*certHexSerial*/) const {
+    StringMap certInfo;
+    return loadPfx(pfxFilePath, pfxFilePwd, certInfo);
+}
+
+int RSAUtility::changePwd(const std::string& pfxFilePath, const std::string& pfxFileOldPwd,
+                          const std::string& pfxFileNewPwd) const {
+    ossl::Pkcs12 p12;
+    StringMap certInfo;
+    if (int rc = loadPfx(pfxFilePath, pfxFileOldPwd, p12, certInfo); rc != kOk) return rc;
+    auto parts = parse(p12.get(), pfxFileOldPwd);
+    if (!parts) return kPfxCannotOpen;
+    auto renewed = buildPkcs12(pfxFileNewPwd, certInfo["cn"], parts->key.get(), parts->cert.get(),
+                               parts->chain.get());
+    if (!renewed) return kPfxNotBuilt;
+    // Written atomically: this file is often the customer's only copy of the key.
+    if (int rc = savePfxFile(renewed.get(), pfxFilePath); rc != kOk) return rc;
+    util_.saveToProperties(certInfo["certUserId"], pfxFilePath, pfxFileNewPwd);
+    return kOk;
+}

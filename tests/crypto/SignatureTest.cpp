@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include "crypto/CryptoResult.h"
+#include "crypto/RSAUtility.h"
+#include "support/FakeDesktop.h"
+#include "support/OpensslTool.h"
+#include "support/TestPki.h"
+
+namespace {
+
+class Signature : public testing::Test {
+  protected:
+    FakeDesktop desktop;
+    CommonUtility util{desktop};
+    RSAUtility rsa{util};
+};
+
+TEST_F(Signature, VerifiesWithTheRightCaOnlyAndCarriesOneCertificate) {
+    TestPki pki;
+    std::string key;
+    const std::string cert = pki.issue(pki.newRequest("/CN=A123456789-00", key), "0x10");
+    const std::string pfx = desktop.homePath() + "/a.pfx";
+    auto keyBytes = OpensslTool::readFile(key);
+    ASSERT_EQ(rsa.savePfxFile(pki.bundleBase64({pki.rootCert(), pki.issuingCert(), cert}),
+                              std::string(keyBytes.begin(), keyBytes.end()), pfx, "pw"),
+              0);
+    const std::string content = "MIICWjCCAUICAQAwFTETMBEGA1UEAwwK\nQTEyMzQ1Njc4OQ==";
+    Bytes sign;
+    ASSERT_EQ(rsa.signPKCS7(pfx, "pw", Bytes(content.begin(), content.end()), sign), 0);
+    const std::string sig = desktop.homePath() + "/sig.der";
+    OpensslTool::writeFile(sig, sign);
+
+    // The CA chain is not in the signature: the verifier brings it.
+    const std::string cas = pki.concat({pki.rootCert(), pki.issuingCert()});
+    auto verified = OpensslTool::run({"cms", "-verify", "-binary", "-inform", "DER", "-in", sig,
+                                      "-CAfile", cas, "-purpose", "any"});
+    ASSERT_TRUE(verified.has_value());
+    EXPECT_EQ(*verified, content);
+    TestPki stranger;
+    EXPECT_FALSE(OpensslTool::run({"cms", "-verify", "-binary", "-inform", "DER", "-in", sig,
+                                   "-CAfile", stranger.rootCert(), "-purpose", "any"}));
+
+    auto printed = OpensslTool::run({"cms", "-cmsout", "-print", "-inform", "DER", "-in", sig});
+    EXPECT_NE(printed->find("signedAttrs:\n          <ABSENT>"), std::string::npos) << *printed;
+    auto certs = OpensslTool::run({"pkcs7", "-inform", "DER", "-in", sig, "-print_certs"});
+    EXPECT_EQ(certs->find("subject="), certs->rfind("subject="));
+    EXPECT_NE(certs->find("subject=CN = A123456789-00"), std::string::npos);
+    auto digest = OpensslTool::run({"asn1parse", "-inform", "DER", "-in", sig});
+    EXPECT_NE(digest->find(":sha1"), std::string::npos);
+}
+
+TEST_F(Signature, WrongPasswordOrNoFileGivesNoSignature) {
+    Bytes sign{1, 2, 3};
+    EXPECT_EQ(rsa.signPKCS7(desktop.homePath() + "/none.pfx", "pw", Bytes{'x'}, sign),
+              crypto_result::kFailed);
+    EXPECT_EQ(rsa.signPKCS7(nullptr, "pw", Bytes{'x'}, sign), crypto_result::kSignCannotOpen);
+    EXPECT_EQ(sign, (Bytes{1, 2, 3}));
+}
+
+TEST_F(Signature, SubjectsCompareByAttribute) {
+    struct Case {
+        std::string a, b;
+        bool equal;
+    };
+    const std::vector<Case> cases{
+        {"CN=A, OU=B, C=TW", "C=TW,OU=B,CN=A", true},
+        {"CN=A, OU=B", "CN=A, OU=B, C=TW", false},
+        {"CN=A, S=Taipei", "CN=A, ST=Taipei", false},
+        {"CN=A, O=Foo, Inc.", "O=Foo, Inc., CN=A", true},  // a value may hold commas
+        {"CN=a", "CN=A", false},
+        {"", "", false},
+        {"CN=A", "", false},
+        {"no pairs here", "no pairs here", false},
+        {"CN=A, junk", "CN=A, junk", true},  // "junk" is part of the value
+        {"CN=A, CN=B", "CN=A", true},         // the leftmost value of a name is kept
+    };
+    for (const auto& c : cases) EXPECT_EQ(rsa.cmpSubject(c.a, c.b), c.equal) << c.a << " | " << c.b;
+}
+
+TEST_F(Signature, ParsedSubjectKeepsNamesAsWritten) {
+    EXPECT_EQ(rsa.parseSubject(std::string("  CN = A123 , ou=RA ,C=TW ")),
+              (StringMap{{"CN", "A123"}, {"ou", "RA"}, {"C", "TW"}}));
+    EXPECT_EQ(rsa.parseSubject(std::string("   ")), StringMap{});
+    EXPECT_FALSE(rsa.parseSubject(std::nullopt).has_value());
+    EXPECT_FALSE(rsa.parseSubject(std::string("CN=A=B")).has_value());
+}
+
+}  // namespace
