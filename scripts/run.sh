@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the release configuration. Once the stand-in registration service and the main
-# window exist, this starts the service with its demo customers and opens the client
-# against it; neither exists yet, so it stops after the build and says so.
+# Builds the release configuration and starts the stand-in registration service with its demo
+# customers on https://127.0.0.1:8443 (state kept in build/release/regsvc-state.json). The
+# client's window is not built yet: until it is, this runs the service alone, in the
+# foreground; Ctrl+C stops it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
@@ -9,9 +10,19 @@ install_missing_packages
 
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DNORVALE_TESTS=OFF
 cmake --build build/release
+
+service_pid=
+stop_service() { [ -n "$service_pid" ] && kill "$service_pid" 2>/dev/null && wait "$service_pid" 2>/dev/null; true; }
+trap stop_service EXIT
+trap 'exit 130' INT TERM
+
+build/release/regsvc/regsvc --config regsvc/demo/config.json \
+    --state build/release/regsvc-state.json &
+service_pid=$!
 cat <<'MSG'
-Built the client libraries in build/release.
-Not yet runnable: the stand-in registration service (regsvc) and the main window are still to
-be built. When they are, this command will start the service on loopback with its demo
-customers, open the client against it, and stop the service when the client closes.
+The stand-in registration service runs on https://127.0.0.1:8443 with the demo customers
+A123456789, B223456789 (stock) and F123456789 (futures), password demo1234.
+The client window is not built yet; when it is, this command opens it against the service
+and stops the service when the window closes. Press Ctrl+C to stop the service.
 MSG
+wait "$service_pid"
