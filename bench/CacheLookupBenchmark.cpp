@@ -25,8 +25,8 @@ struct Material {
         keyPem = text(keyPath);
         for (int i = 0; i < 10; ++i) {
             const std::string path = pki.file("stale" + std::to_string(i) + ".key");
-            OpensslTool::run({"genpkey", "-algorithm", "RSA", "-pkeyopt", "rsa_keygen_bits:2048",
-                              "-out", path});
+            OpensslTool::run(
+                {"genpkey", "-algorithm", "RSA", "-pkeyopt", "rsa_keygen_bits:2048", "-out", path});
             staleKeys.push_back(text(path));
         }
     }

@@ -79,22 +79,22 @@ ssl::X509Cert DemoCa::issue(X509_REQ* request, const std::string& cn, uint64_t s
     X509_NAME* subject = cert ? X509_get_subject_name(cert.get()) : nullptr;
     auto add = [&](const char* field, const std::string& value) {
         return X509_NAME_add_entry_by_txt(subject, field, MBSTRING_UTF8,
-                                          reinterpret_cast<const unsigned char*>(value.c_str()),
-                                          -1, -1, 0) == 1;
+                                          reinterpret_cast<const unsigned char*>(value.c_str()), -1,
+                                          -1, 0) == 1;
     };
-    bool ok = cert && X509_set_version(cert.get(), 2) == 1 &&
-              ASN1_INTEGER_set_uint64(X509_get_serialNumber(cert.get()), serial) == 1 &&
-              X509_time_adj_ex(X509_getm_notBefore(cert.get()), 0, 0, &notBefore) != nullptr &&
-              X509_time_adj_ex(X509_getm_notAfter(cert.get()), 0, 0, &notAfter) != nullptr &&
-              add("C", "TW") && add("O", "Norvale Securities DEMO") && add("OU", "RA") &&
-              add("CN", cn) &&
-              X509_set_issuer_name(cert.get(), X509_get_subject_name(issuing_.get())) == 1 &&
-              X509_set_pubkey(cert.get(), X509_REQ_get0_pubkey(request)) == 1 &&
-              addExtension(cert.get(), issuing_.get(), NID_basic_constraints, "critical,CA:FALSE") &&
-              addExtension(cert.get(), issuing_.get(), NID_key_usage,
-                           "critical,digitalSignature,keyEncipherment") &&
-              addExtension(cert.get(), issuing_.get(), NID_ext_key_usage, "clientAuth") &&
-              X509_sign(cert.get(), issuingKey_.get(), EVP_sha256()) > 0;
+    bool ok =
+        cert && X509_set_version(cert.get(), 2) == 1 &&
+        ASN1_INTEGER_set_uint64(X509_get_serialNumber(cert.get()), serial) == 1 &&
+        X509_time_adj_ex(X509_getm_notBefore(cert.get()), 0, 0, &notBefore) != nullptr &&
+        X509_time_adj_ex(X509_getm_notAfter(cert.get()), 0, 0, &notAfter) != nullptr &&
+        add("C", "TW") && add("O", "Norvale Securities DEMO") && add("OU", "RA") && add("CN", cn) &&
+        X509_set_issuer_name(cert.get(), X509_get_subject_name(issuing_.get())) == 1 &&
+        X509_set_pubkey(cert.get(), X509_REQ_get0_pubkey(request)) == 1 &&
+        addExtension(cert.get(), issuing_.get(), NID_basic_constraints, "critical,CA:FALSE") &&
+        addExtension(cert.get(), issuing_.get(), NID_key_usage,
+                     "critical,digitalSignature,keyEncipherment") &&
+        addExtension(cert.get(), issuing_.get(), NID_ext_key_usage, "clientAuth") &&
+        X509_sign(cert.get(), issuingKey_.get(), EVP_sha256()) > 0;
     if (!ok) {
         ERR_clear_error();
         return nullptr;
@@ -143,12 +143,14 @@ std::string DemoCa::certificateText(X509* cert, bool withChain) const {
         return "";
     }
     ssl::Buffer owned(out);
-    return codec::base64(std::string(reinterpret_cast<char*>(out), static_cast<std::size_t>(length)));
+    return codec::base64(
+        std::string(reinterpret_cast<char*>(out), static_cast<std::size_t>(length)));
 }
 
 std::string DemoCa::issuerText() const {
     X509_NAME* name = X509_get_subject_name(issuing_.get());
-    return "C=" + nameEntry(name, NID_countryName) + ", O=" + nameEntry(name, NID_organizationName) +
+    return "C=" + nameEntry(name, NID_countryName) +
+           ", O=" + nameEntry(name, NID_organizationName) +
            ", CN=" + nameEntry(name, NID_commonName);
 }
 

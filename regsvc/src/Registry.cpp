@@ -276,14 +276,11 @@ Answer Registry::qryCert(const Customer& customer) {
     if (record.status == "ended") state = "2", message = "已失效";
     if (record.status == "active" && expired) state = "3", message = "已過期";
     Answer answer;
-    answer.fields = {{"certUserId", customer.id},
-                     {"cn", customer.cn},
-                     {"serial", record.serialHex},
-                     {"notBefore", zulu(record.notBefore)},
-                     {"notAfter", zulu(record.notAfter)},
-                     {"state", state},
-                     {"stateMessage", message},
-                     {"actFlg", record.status == "pending" ? "N" : "Y"}};
+    answer.fields = {
+        {"certUserId", customer.id},         {"cn", customer.cn},
+        {"serial", record.serialHex},        {"notBefore", zulu(record.notBefore)},
+        {"notAfter", zulu(record.notAfter)}, {"state", state},
+        {"stateMessage", message},           {"actFlg", record.status == "pending" ? "N" : "Y"}};
     return answer;
 }
 

@@ -38,9 +38,10 @@ Server::Server(const Config& config, Registry& registry, const ServiceEnvelope& 
     server_.Get("/files/template.html", [this](const httplib::Request&, httplib::Response& rs) {
         serveFile(config_.templateFile, true, rs);
     });
-    server_.Get("/files/NorvaleCertClient.pkg", [this](const httplib::Request&, httplib::Response& rs) {
-        serveFile(config_.packageFile, false, rs);
-    });
+    server_.Get("/files/NorvaleCertClient.pkg",
+                [this](const httplib::Request&, httplib::Response& rs) {
+                    serveFile(config_.packageFile, false, rs);
+                });
     if (testControl_) addTestControl();
 }
 
@@ -50,9 +51,13 @@ int Server::bind() {
     return server_.bind_to_port(config_.host, config_.port) ? config_.port : -1;
 }
 
-void Server::run() { server_.listen_after_bind(); }
+void Server::run() {
+    server_.listen_after_bind();
+}
 
-void Server::stop() { server_.stop(); }
+void Server::stop() {
+    server_.stop();
+}
 
 void Server::serveFile(const std::string& path, bool asBig5, httplib::Response& response) {
     auto content = readFile(path);
@@ -125,14 +130,21 @@ void Server::serveApi(const httplib::Request& request, httplib::Response& respon
                                               [](size_t, httplib::DataSink&) { return false; });
         return;
     }
-    response.status = rule.httpStatus;
+    if (rule.httpStatus != 200) {
+        // As a failing front end would: an error page, not an answer.
+        response.status = rule.httpStatus;
+        response.set_content(
+            "<html><body>error " + std::to_string(rule.httpStatus) + "</body></html>", "text/html");
+        return;
+    }
     response.set_content(*sealed, "text/plain");
 }
 
 void Server::record(const Call& call, const std::string& rtnCode) {
     if (!testControl_) return;
     nlohmann::json params = nlohmann::json::object();
-    for (const auto& [name, value] : call.params) params[name] = name == "pwd" ? "(withheld)" : value;
+    for (const auto& [name, value] : call.params)
+        params[name] = name == "pwd" ? "(withheld)" : value;
     nlohmann::json entry{{"action", call.action},
                          {"endpoint", call.futuresEndpoint ? "FT" : "STK"},
                          {"sessionId", call.sessionId.value_or("")},

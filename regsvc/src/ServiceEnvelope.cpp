@@ -13,8 +13,7 @@ namespace {
 const unsigned char kIv[] = "5820931746028531";
 constexpr std::size_t kPiece = 245;
 
-std::optional<std::string> aes(bool encrypt, const std::string& sessionKey,
-                               const std::string& in) {
+std::optional<std::string> aes(bool encrypt, const std::string& sessionKey, const std::string& in) {
     if (sessionKey.size() < 16 || in.empty()) return std::nullopt;
     ssl::CipherCtx ctx(EVP_CIPHER_CTX_new());
     std::string out(in.size() + 32, '\0');
@@ -74,7 +73,8 @@ std::optional<std::string> ServiceEnvelope::sealPublic(const std::string& plain)
         if (!ctx || EVP_PKEY_sign_init(ctx.get()) != 1 ||
             EVP_PKEY_CTX_set_rsa_padding(ctx.get(), RSA_PKCS1_PADDING) != 1 ||
             EVP_PKEY_sign(ctx.get(), reinterpret_cast<unsigned char*>(block.data()), &length,
-                          reinterpret_cast<const unsigned char*>(piece.data()), piece.size()) != 1) {
+                          reinterpret_cast<const unsigned char*>(piece.data()),
+                          piece.size()) != 1) {
             ERR_clear_error();
             return std::nullopt;
         }

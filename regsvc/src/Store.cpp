@@ -36,9 +36,13 @@ bool Store::save() const {
     for (const auto& [customer, list] : records_) {
         auto& out = customers[customer] = nlohmann::json::array();
         for (const auto& r : list) {
-            out.push_back({{"certId", r.certId}, {"kind", r.kind}, {"status", r.status},
-                           {"certDer", r.certDer}, {"serialHex", r.serialHex},
-                           {"notBefore", r.notBefore}, {"notAfter", r.notAfter},
+            out.push_back({{"certId", r.certId},
+                           {"kind", r.kind},
+                           {"status", r.status},
+                           {"certDer", r.certDer},
+                           {"serialHex", r.serialHex},
+                           {"notBefore", r.notBefore},
+                           {"notAfter", r.notAfter},
                            {"certPath", r.certPath}});
         }
     }
@@ -48,8 +52,8 @@ bool Store::save() const {
     const std::string tmp = path_ + ".tmp";
     int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) return false;
-    bool ok = write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) &&
-              fsync(fd) == 0;
+    bool ok =
+        write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;
     ok = ok && std::rename(tmp.c_str(), path_.c_str()) == 0;
     if (!ok) std::remove(tmp.c_str());

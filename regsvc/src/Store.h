@@ -7,8 +7,8 @@
 // One certificate of a customer and where it stands in its life cycle.
 struct CertRecord {
     int certId = 0;
-    std::string kind;    // "apply" or "renew"
-    std::string status;  // "pending" until activated, then "active", "ended" once replaced
+    std::string kind;     // "apply" or "renew"
+    std::string status;   // "pending" until activated, then "active", "ended" once replaced
     std::string certDer;  // base64 DER of the certificate
     std::string serialHex;
     long long notBefore = 0;  // seconds since the epoch

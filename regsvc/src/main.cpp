@@ -67,7 +67,8 @@ int main(int argc, char** argv) {
     Registry registry(*config, *ca, store);
     Server server(*config, registry, *envelope, testControl);
     const int bound = server.bind();
-    if (bound < 0) return fail("cannot listen on " + config->host + ":" + std::to_string(config->port));
+    if (bound < 0)
+        return fail("cannot listen on " + config->host + ":" + std::to_string(config->port));
     // The addresses the configuration hands out are known once the port is.
     registry.setBaseUrl("https://" + config->host + ":" + std::to_string(bound));
     running = &server;

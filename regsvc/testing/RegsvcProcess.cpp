@@ -104,9 +104,13 @@ void RegsvcProcess::restart() {
     start();
 }
 
-std::string RegsvcProcess::baseUrl() const { return "https://127.0.0.1:" + std::to_string(port_); }
+std::string RegsvcProcess::baseUrl() const {
+    return "https://127.0.0.1:" + std::to_string(port_);
+}
 
-std::string RegsvcProcess::trustAnchorPem() const { return slurp(demoFile("demo-tls-ca.pem")); }
+std::string RegsvcProcess::trustAnchorPem() const {
+    return slurp(demoFile("demo-tls-ca.pem"));
+}
 
 std::string RegsvcProcess::servicePublicKeyPem() const {
     return slurp(demoFile("demo-service.pub"));
@@ -130,7 +134,9 @@ void RegsvcProcess::advanceClock(long long seconds) {
     control("/__test/clock", nlohmann::json{{"advanceSeconds", seconds}}.dump());
 }
 
-void RegsvcProcess::reset() { control("/__test/reset", "{}"); }
+void RegsvcProcess::reset() {
+    control("/__test/reset", "{}");
+}
 
 std::string RegsvcProcess::requests() {
     httplib::SSLClient client("127.0.0.1", port_);

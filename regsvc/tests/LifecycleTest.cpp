@@ -26,7 +26,8 @@ class Lifecycle : public testing::Test {
     // The issued certificate as PEM, for the openssl tool.
     std::string pemOf(const std::string& certB64) {
         tool.write("cert.b64", certB64);
-        tool.run({"base64", "-d", "-A", "-in", tool.file("cert.b64"), "-out", tool.file("cert.der")});
+        tool.run(
+            {"base64", "-d", "-A", "-in", tool.file("cert.b64"), "-out", tool.file("cert.der")});
         return tool.run({"x509", "-inform", "DER", "-in", tool.file("cert.der")}).value_or("");
     }
     TestClient::Leaves apply(const std::string& csr) {
@@ -51,11 +52,12 @@ TEST_F(Lifecycle, ApplyActivateRenewActivate) {
     EXPECT_EQ(fn(), "20");
     EXPECT_EQ(apply("")["cert"], applied["cert"]);  // the pending certificate again
     const std::string firstPem = pemOf(applied["cert"]);
-    auto text = tool.run({"x509", "-in", tool.file("cert.der"), "-inform", "DER", "-noout", "-text"});
+    auto text =
+        tool.run({"x509", "-in", tool.file("cert.der"), "-inform", "DER", "-noout", "-text"});
     EXPECT_NE(text->find("CA:FALSE"), std::string::npos);
 
-    auto activated = client.callSession("activeCert", {{"certApplyId", applied["certId"]},
-                                                       {"certPath", "/home/a/A.pfx"}});
+    auto activated = client.callSession(
+        "activeCert", {{"certApplyId", applied["certId"]}, {"certPath", "/home/a/A.pfx"}});
     ASSERT_EQ(activated->at("rtnCode"), "0");
     auto active = status();
     EXPECT_EQ(active["fnStatus"], "00");
@@ -68,17 +70,18 @@ TEST_F(Lifecycle, ApplyActivateRenewActivate) {
 
     auto last = client.callSession("qryLastActiveCert", {{"cn", cn}}).value();
     const std::string csr = tool.request("second", "/CN=" + cn);
-    auto renewed = client.callSession(
-        "renewCert", {{"hexSerial", last["hexSerial"]},
-                      {"csr", csr},
-                      {"sign", tool.sign(csr, firstPem, tool.file("first.key"))}});
+    auto renewed = client.callSession("renewCert",
+                                      {{"hexSerial", last["hexSerial"]},
+                                       {"csr", csr},
+                                       {"sign", tool.sign(csr, firstPem, tool.file("first.key"))}});
     ASSERT_EQ(renewed->at("rtnCode"), "0") << renewed->at("rtnMsg");
     EXPECT_EQ(fn(), "02");
     auto again = client.callSession("renewCert",
                                     {{"hexSerial", last["hexSerial"]}, {"csr", ""}, {"sign", ""}});
     EXPECT_EQ(again->at("cert"), renewed->at("cert"));
-    ASSERT_EQ(client.callSession("activeCert", {{"certApplyId", renewed->at("certId")},
-                                                {"certPath", "/home/a"}})
+    ASSERT_EQ(client
+                  .callSession("activeCert",
+                               {{"certApplyId", renewed->at("certId")}, {"certPath", "/home/a"}})
                   ->at("rtnCode"),
               "0");
     auto done = status();
@@ -113,7 +116,8 @@ TEST_F(Lifecycle, RequestsAndSignaturesThatDoNotBelongAreRefused) {
     client.callSession("activeCert", {{"certApplyId", applied["certId"]}, {"certPath", "/p"}});
     service.advanceClock(340 * kDay);
     client.login("A123456789", "demo1234");
-    const std::string serial = client.callSession("qryLastActiveCert", {{"cn", cn}})->at("hexSerial");
+    const std::string serial =
+        client.callSession("qryLastActiveCert", {{"cn", cn}})->at("hexSerial");
     const std::string csr = tool.request("second", "/CN=" + cn);
 
     // Signed by a certificate that is not the one being renewed.
@@ -126,13 +130,13 @@ TEST_F(Lifecycle, RequestsAndSignaturesThatDoNotBelongAreRefused) {
     const std::vector<Case> cases{
         {"foreign signer", serial, foreign, "5605"},
         {"no signature", serial, "", "5605"},
-        {"signature over other text",
-         serial, tool.sign(csr + "x", pemOf(applied["cert"]), tool.file("first.key")), "5605"},
+        {"signature over other text", serial,
+         tool.sign(csr + "x", pemOf(applied["cert"]), tool.file("first.key")), "5605"},
         {"wrong serial", "1234", "", "5602"},
     };
     for (const auto& c : cases) {
-        auto answer = client.callSession("renewCert",
-                                         {{"hexSerial", c.hexSerial}, {"csr", csr}, {"sign", c.sign}});
+        auto answer = client.callSession(
+            "renewCert", {{"hexSerial", c.hexSerial}, {"csr", csr}, {"sign", c.sign}});
         EXPECT_EQ(answer->at("rtnCode"), c.expected) << c.name;
     }
     EXPECT_EQ(fn(), "01");  // nothing was issued

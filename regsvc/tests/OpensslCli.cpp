@@ -41,8 +41,8 @@ std::string OpensslCli::sign(const std::string& text, const std::string& certPem
                              const std::string& keyFile) const {
     write("content.txt", text);
     write("signer.pem", certPem);
-    run({"cms", "-sign", "-nodetach", "-binary", "-md", "sha1", "-noattr", "-outform", "DER",
-         "-in", file("content.txt"), "-signer", file("signer.pem"), "-inkey", keyFile, "-out",
+    run({"cms", "-sign", "-nodetach", "-binary", "-md", "sha1", "-noattr", "-outform", "DER", "-in",
+         file("content.txt"), "-signer", file("signer.pem"), "-inkey", keyFile, "-out",
          file("sig.der")});
     return run({"base64", "-A", "-in", file("sig.der")}).value_or("");
 }

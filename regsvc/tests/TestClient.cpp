@@ -128,8 +128,8 @@ std::optional<TestClient::Leaves> TestClient::callSession(const std::string& act
     for (const auto& [name, value] : params) {
         enveloped[name] = value.empty() ? "" : codec::base64(*aes(true, key, value));
     }
-    const std::string url = (futures_ ? service_.futuresBase() : service_.stockBase()) + "SID:" +
-                            sessionId_ + "/" + action;
+    const std::string url = (futures_ ? service_.futuresBase() : service_.stockBase()) +
+                            "SID:" + sessionId_ + "/" + action;
     auto body = post(url, enveloped);
     auto cipherText = body ? codec::unbase64(*body) : std::nullopt;
     auto plain = cipherText ? aes(false, key, *cipherText) : std::nullopt;

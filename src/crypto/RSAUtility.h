@@ -40,8 +40,8 @@ class RSAUtility {
 
     // --- PFX readers ---
 
-    int loadPfx(const std::string& pfxFilePath, const std::string& pfxFilePwd,
-                ossl::Pkcs12& pkcs12, StringMap& certInfo) const;
+    int loadPfx(const std::string& pfxFilePath, const std::string& pfxFilePwd, ossl::Pkcs12& pkcs12,
+                StringMap& certInfo) const;
     int loadPfx(const std::string& pfxFilePath, const std::string& pfxFilePwd,
                 StringMap& certInfo) const;
     // Also the certificate (base64 DER) and the file re-protected for a browser import under

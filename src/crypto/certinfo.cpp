@@ -84,7 +84,9 @@ std::optional<std::string> RSAUtility::asn1TimeToLocalTimeStr(const ASN1_TIME* t
         return std::nullopt;
     }
     if (!allDigits(text, 0, yearDigits + 10)) return std::nullopt;
-    auto field = [&](std::size_t at, std::size_t count) { return std::stoi(text.substr(at, count)); };
+    auto field = [&](std::size_t at, std::size_t count) {
+        return std::stoi(text.substr(at, count));
+    };
     int year = field(0, yearDigits);
     if (yearDigits == 2) {
         year += year >= 50 ? 1900 : 2000;  // RFC 5280: 50 to 99 are the twentieth century

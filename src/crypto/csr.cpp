@@ -62,9 +62,8 @@ int RSAUtility::createCSR(const std::string& cn, int keyLength, std::string& csr
     ossl::Pkey key(raw);
 
     ossl::Bio keyPem(BIO_new(BIO_s_mem()));
-    if (!keyPem ||
-        PEM_write_bio_PrivateKey(keyPem.get(), key.get(), nullptr, nullptr, 0, nullptr,
-                                 nullptr) != 1) {
+    if (!keyPem || PEM_write_bio_PrivateKey(keyPem.get(), key.get(), nullptr, nullptr, 0, nullptr,
+                                            nullptr) != 1) {
         ERR_clear_error();
         return kCsrNoKeyPair;
     }
@@ -111,9 +110,12 @@ bool RSAUtility::storeInCache(const std::string& privateKey) const {
         const std::string path = folder + "/" + stamp + ".p8";
         if (access(path.c_str(), F_OK) == 0) continue;  // cheap first look; create() decides
         switch (AtomicFile::create(path, data)) {
-            case AtomicFile::Created::Yes: return true;
-            case AtomicFile::Created::Failed: return false;
-            case AtomicFile::Created::Exists: break;
+            case AtomicFile::Created::Yes:
+                return true;
+            case AtomicFile::Created::Failed:
+                return false;
+            case AtomicFile::Created::Exists:
+                break;
         }
     }
     return false;

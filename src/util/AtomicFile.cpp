@@ -33,8 +33,7 @@ AtomicFile::Created AtomicFile::create(const std::string& path, const Bytes& dat
     return existed ? Created::Exists : Created::Failed;
 }
 
-bool AtomicFile::publish(const std::string& path, const Bytes& data, bool replace,
-                         bool& existed) {
+bool AtomicFile::publish(const std::string& path, const Bytes& data, bool replace, bool& existed) {
     auto slash = path.rfind('/');
     std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);

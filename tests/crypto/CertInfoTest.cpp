@@ -60,7 +60,8 @@ TestPki* CertInfo::pki = nullptr;
 TEST_F(CertInfo, DictionaryMatchesWhatOpensslReads) {
     ZoneGuard zone("UTC0");
     std::string certPath;
-    auto info = infoOf("/CN=A123456789-00/OU=RA/O=Bank/L=Taipei/ST=Taiwan/C=TW", "0x012A", &certPath);
+    auto info =
+        infoOf("/CN=A123456789-00/OU=RA/O=Bank/L=Taipei/ST=Taiwan/C=TW", "0x012A", &certPath);
     EXPECT_EQ(info["cn"], "A123456789-00");
     EXPECT_EQ(info["certUserId"], "A123456789");
     EXPECT_EQ(info["ou"], "RA");
@@ -70,7 +71,8 @@ TEST_F(CertInfo, DictionaryMatchesWhatOpensslReads) {
     EXPECT_EQ(info["serial"], "12A");
     EXPECT_EQ(info.size(), 10u);
 
-    auto fingerprint = OpensslTool::run({"x509", "-in", certPath, "-noout", "-fingerprint", "-sha1"});
+    auto fingerprint =
+        OpensslTool::run({"x509", "-in", certPath, "-noout", "-fingerprint", "-sha1"});
     std::string hex;
     for (char c : fingerprint->substr(fingerprint->find('=') + 1)) {
         if (std::isxdigit(static_cast<unsigned char>(c))) hex += c;
@@ -78,7 +80,8 @@ TEST_F(CertInfo, DictionaryMatchesWhatOpensslReads) {
     EXPECT_EQ(info["certHash"], hex);
 
     auto dates = OpensslTool::run({"x509", "-in", certPath, "-noout", "-startdate", "-enddate"});
-    for (const auto& [key, label] : {std::pair{"notBefore", "notBefore="}, {"notAfter", "notAfter="}}) {
+    for (const auto& [key, label] :
+         {std::pair{"notBefore", "notBefore="}, {"notAfter", "notAfter="}}) {
         auto at = dates->find(label) + std::string(label).size();
         std::tm tm{};
         ASSERT_NE(strptime(dates->c_str() + at, "%b %d %H:%M:%S %Y GMT", &tm), nullptr);

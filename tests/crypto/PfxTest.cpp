@@ -75,15 +75,17 @@ TEST_F(Pfx, WrittenFileUsesTheLegacyProtectionBrowsersImport) {
     const std::string info = inspect(pfx, "Pw-1234");
     EXPECT_NE(info.find("MAC: sha1, Iteration 1"), std::string::npos) << info;
     EXPECT_NE(info.find("Shrouded Keybag: pbeWithSHA1And3-KeyTripleDES-CBC, Iteration 2048"),
-              std::string::npos) << info;
+              std::string::npos)
+        << info;
     EXPECT_NE(info.find("PKCS7 Encrypted data: pbeWithSHA1And40BitRC2-CBC, Iteration 2048"),
-              std::string::npos) << info;
+              std::string::npos)
+        << info;
     EXPECT_EQ(count(info, "BEGIN CERTIFICATE"), 3) << info;
     EXPECT_EQ(count(info, "BEGIN PRIVATE KEY"), 1) << info;
     EXPECT_EQ(count(info, "friendlyName: A123456789-00"), 2) << info;  // key and certificate
     EXPECT_EQ(count(info, "localKeyID:"), 2) << info;
-    auto user = OpensslTool::run({"pkcs12", "-legacy", "-in", pfx, "-passin", "pass:Pw-1234",
-                                  "-nokeys", "-clcerts"});
+    auto user = OpensslTool::run(
+        {"pkcs12", "-legacy", "-in", pfx, "-passin", "pass:Pw-1234", "-nokeys", "-clcerts"});
     EXPECT_NE(user->find("subject=CN = A123456789-00"), std::string::npos) << *user;
 }
 
@@ -105,9 +107,9 @@ TEST_F(Pfx, OpensFilesOtherToolsWrote) {
     const std::string chain = pki->concat({pki->issuingCert(), pki->rootCert()});
     for (bool legacy : {true, false}) {
         const std::string path = pki->file(legacy ? "legacy.pfx" : "modern.pfx");
-        std::vector<std::string> args{"pkcs12", "-export", "-inkey", customer->key, "-in",
-                                      customer->cert, "-certfile", chain, "-passout", "pass:pw",
-                                      "-out", path};
+        std::vector<std::string> args{"pkcs12",   "-export",      "-inkey",    customer->key,
+                                      "-in",      customer->cert, "-certfile", chain,
+                                      "-passout", "pass:pw",      "-out",      path};
         if (legacy) args.push_back("-legacy");
         ASSERT_TRUE(OpensslTool::run(args).has_value());
         StringMap certInfo;
@@ -142,11 +144,12 @@ TEST_F(Pfx, WritersRefuseBadInputAndWriteNothing) {
         {"certificate not base64", rsa.savePfxFile("@@", keyText(*customer), pfx, "pw"),
          kPfxBadCertificate},
         {"no certificate", rsa.savePfxFile("", keyText(*customer), pfx, "pw"), kFailed},
-        {"export with a foreign key", rsa.exportP12ToFile(cert, keyText(*stranger), pfx, "pw", errMsg),
-         kPfxNotBuilt},
+        {"export with a foreign key",
+         rsa.exportP12ToFile(cert, keyText(*stranger), pfx, "pw", errMsg), kPfxNotBuilt},
         {"export of garbage", rsa.exportP12ToFile("QUJD", keyText(*customer), pfx, "pw", errMsg),
          kPfxNotBuilt},
-        {"export without cache", rsa.exportP12ToFile(cert, std::nullopt, pfx, "pw", errMsg), kFailed},
+        {"export without cache", rsa.exportP12ToFile(cert, std::nullopt, pfx, "pw", errMsg),
+         kFailed},
     };
     for (const auto& c : cases) EXPECT_EQ(c.result, c.expected) << c.name;
     EXPECT_FALSE(fs::exists(desktop.homePath() + "/certs"));
@@ -168,7 +171,7 @@ TEST_F(Pfx, CacheLookupFindsTheOneMatchingKey) {
 
 TEST_F(Pfx, CacheLookupIgnoresNamesOutsideThePatternAndForeignKeys) {
     const std::string cert = pki->certBase64(customer->cert);
-    cacheKey("2024010112000012.p8", keyText(*customer));     // 16 digits
+    cacheKey("2024010112000012.p8", keyText(*customer));  // 16 digits
     cacheKey("20240101120000123.p8.bak", keyText(*customer));
     EXPECT_EQ(rsa.savePfxFile(cert, pfx, "pw"), kFailed);  // no candidate at all
     cacheKey("20240101120000124.p8", keyText(*stranger));

@@ -72,7 +72,7 @@ TEST_F(Signature, SubjectsCompareByAttribute) {
         {"CN=A", "", false},
         {"no pairs here", "no pairs here", false},
         {"CN=A, junk", "CN=A, junk", true},  // "junk" is part of the value
-        {"CN=A, CN=B", "CN=A", true},         // the leftmost value of a name is kept
+        {"CN=A, CN=B", "CN=A", true},        // the leftmost value of a name is kept
     };
     for (const auto& c : cases) EXPECT_EQ(rsa.cmpSubject(c.a, c.b), c.equal) << c.a << " | " << c.b;
 }

@@ -55,9 +55,9 @@ std::string TestPki::newRequest(const std::string& subject, std::string& keyPath
 std::string TestPki::issue(const std::string& requestPath, const std::string& serial,
                            const std::string& extensions) {
     const std::string cert = next(".pem");
-    std::vector<std::string> args{"x509", "-req", "-in", requestPath, "-CA", issuingCert_,
-                                  "-CAkey", issuingKey_, "-set_serial", serial, "-days", "10",
-                                  "-out", cert};
+    std::vector<std::string> args{"x509",       "-req",   "-in",       requestPath,   "-CA",
+                                  issuingCert_, "-CAkey", issuingKey_, "-set_serial", serial,
+                                  "-days",      "10",     "-out",      cert};
     if (!extensions.empty()) {
         const std::string ext = next(".ext");
         OpensslTool::writeFile(ext, extensions);

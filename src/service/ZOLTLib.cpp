@@ -1,0 +1,46 @@
+#include "service/ZOLTLib.h"
+
+#include "service/ErrorMessages.h"
+#include "service/ServiceResult.h"
+
+ZOLTLib::ZOLTLib(Desktop& desktop, ServiceEndpoint endpoint, HttpLimits limits)
+    : endpoint_(std::move(endpoint)),
+      util_(desktop, CurlTransport(endpoint_.trustAnchorPem, limits)) {}
+
+std::string ZOLTLib::getTargetUrl(const std::string& action) const {
+    const std::string base =
+        "https://" + endpoint_.host + (isFutures() ? "/PLOVR_FT/api/" : "/PLOVR_STK/api/");
+    if (httpSessionId_ && !httpSessionId_->empty()) {
+        return base + "SID:" + *httpSessionId_ + "/" + action;
+    }
+    return base + action;
+}
+
+int ZOLTLib::httpPubKeyEncPost(const std::string& action, const StringMap& postParams,
+                               std::optional<std::string>& dataOut) const {
+    return rsa().httpPubKeyEncPost(getTargetUrl(action), postParams, dataOut);
+}
+
+int ZOLTLib::httpAesEncPost(const std::string& action, const StringMap& postParams,
+                            std::optional<std::string>& dataOut) const {
+    if (!httpAesKey_ || httpAesKey_->empty()) return service_result::kNoSession;
+    const Bytes key(httpAesKey_->begin(), httpAesKey_->end());
+    return rsa().httpAesEncPost(getTargetUrl(action), key, postParams, dataOut);
+}
+
+std::string ZOLTLib::getErrMsg(int code) const {
+    return ErrorMessages::lookup(code);
+}
+
+int ZOLTLib::leadingInt(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+        value = std::min<long long>(value * 10 + (text[i] - '0'), 1LL << 31);
+    }
+    if (negative) value = -value;
+    return static_cast<int>(std::clamp<long long>(value, INT32_MIN, INT32_MAX));
+}

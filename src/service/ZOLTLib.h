@@ -1,0 +1,83 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "crypto/RSAUtility.h"
+#include "platform/Desktop.h"
+#include "service/ServiceEndpoint.h"
+#include "util/CommonUtility.h"
+#include "util/CurlTransport.h"
+
+// The client of the registration service: the session state, the service addresses, the
+// two envelope entry points by action name, the system configuration and the session
+// operations. One instance lives as long as the application.
+class ZOLTLib {
+  public:
+    ZOLTLib(Desktop& desktop, ServiceEndpoint endpoint,
+            HttpLimits limits = HttpLimits::serviceCall());
+
+    // --- Session state (absent until set; absent and empty are different) ---
+    std::optional<std::string> getSessionId() const { return httpSessionId_; }
+    void setSessionId(std::optional<std::string> value) { httpSessionId_ = std::move(value); }
+    std::optional<std::string> getAesKey() const { return httpAesKey_; }
+    void setAesKey(std::optional<std::string> value) { httpAesKey_ = std::move(value); }
+    std::optional<std::string> getCn() const { return currentUserCn_; }
+    void setCn(std::optional<std::string> value) { currentUserCn_ = std::move(value); }
+    std::optional<std::string> getUserIdno() const { return currentUserIdno_; }
+    void setUserIdno(std::optional<std::string> value) { currentUserIdno_ = std::move(value); }
+    std::optional<std::string> getCurrentPfxFilePath() const { return currentPfxFilePath_; }
+    void setCurrentPfxFilePath(std::optional<std::string> v) { currentPfxFilePath_ = std::move(v); }
+    std::optional<std::string> getCurrentPfxFilePwd() const { return currentPfxFilePwd_; }
+    void setCurrentPfxFilePwd(std::optional<std::string> v) { currentPfxFilePwd_ = std::move(v); }
+    std::optional<StringMap> getSvrCfg() const { return svrCfg_; }
+    void setSvrCfg(std::optional<StringMap> value) { svrCfg_ = std::move(value); }
+    std::optional<std::string> getCustType() const { return custType_; }
+    void setCustType(std::optional<std::string> value) { custType_ = std::move(value); }
+
+    // --- Addresses and envelopes ---
+    std::string getTargetUrl(const std::string& action) const;
+    int httpPubKeyEncPost(const std::string& action, const StringMap& postParams,
+                          std::optional<std::string>& dataOut) const;
+    // 1, and nothing sent, without a session key.
+    int httpAesEncPost(const std::string& action, const StringMap& postParams,
+                       std::optional<std::string>& dataOut) const;
+
+    // --- System configuration (loaded from the service once it answers) ---
+    std::optional<std::string> getSysCfg(const std::string& key);
+    void setSysCfg(const std::string& key, const std::string& cfgValue);
+    std::string getErrMsg(int code) const;
+
+    // --- Session operations ---
+    int versionCheck(std::string& errMsg);
+    int login(const std::string& idno, const std::string& pwd, std::string& errMsg);
+    int logout(const std::string& idno);
+    int getFnStatus(const std::string& cn, std::string& fnStatus, int& certCount,
+                    int& effectCertCount, std::string& errMsg);
+    int iAmAlive();
+    // The installer of a newer client in the home folder's Downloads; "" when it failed.
+    std::string dlNewClient();
+
+    // The leading decimal integer of a text, as the service's counts are read; 0 when none.
+    static int leadingInt(const std::string& text);
+
+    const CommonUtility& util() const { return util_; }
+    RSAUtility rsa() const { return RSAUtility(util_, endpoint_.publicKeyPem); }
+
+  private:
+    void loadSysCfg();
+    int loginAttempt(const std::string& idno, const std::string& pwd, std::string& errMsg,
+                     bool mayRedirect);
+    bool isFutures() const { return custType_ == "FT"; }
+
+    ServiceEndpoint endpoint_;
+    CommonUtility util_;
+    std::optional<std::string> httpSessionId_;
+    std::optional<std::string> httpAesKey_;
+    std::optional<std::string> currentUserCn_;
+    std::optional<std::string> currentUserIdno_;
+    std::optional<std::string> currentPfxFilePath_;
+    std::optional<std::string> currentPfxFilePwd_;
+    std::optional<StringMap> svrCfg_;
+    std::optional<std::string> custType_;
+};

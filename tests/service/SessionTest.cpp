@@ -1,0 +1,158 @@
+#include <filesystem>
+
+#include "service/ServiceFixture.h"
+#include "service/ServiceResult.h"
+
+namespace {
+
+using namespace service_result;
+
+class Session : public ServiceFixture {};
+
+TEST_F(Session, StockLoginOpensASessionAndDerivesThePfxPath) {
+    ASSERT_EQ(lib.login("A123456789", "demo1234", errMsg), kOk);
+    EXPECT_EQ(lib.getCn(), "A123456789-00");
+    EXPECT_EQ(lib.getCustType(), "S");
+    EXPECT_EQ(lib.getUserIdno(), "A123456789");
+    EXPECT_GE(lib.getAesKey()->size(), 16u);
+    EXPECT_EQ(lib.getTargetUrl("qryCert"), "https://127.0.0.1:" + std::to_string(service.port()) +
+                                               "/PLOVR_STK/api/SID:" + *lib.getSessionId() +
+                                               "/qryCert");
+    // "#userHome#\" from the service: backslash turned into the folder separator.
+    EXPECT_EQ(lib.getSysCfg("default.macPfxFilePath"), "#userHome#/");
+    EXPECT_EQ(lib.getSysCfg("env.userPfxFilePath"), desktop.homePath() + "/A123456789_S.pfx");
+    EXPECT_EQ(lib.getCurrentPfxFilePath(), desktop.homePath() + "/A123456789_S.pfx");
+    EXPECT_EQ(lib.getCurrentPfxFilePwd(), "");
+    EXPECT_FALSE(lib.getSysCfg("").has_value());
+    auto seen = requests();
+    EXPECT_EQ(seen[0]["action"], "doLogin");
+    EXPECT_EQ(seen[0]["sessionId"], "");  // before login: the plain address
+    EXPECT_EQ(seen[1]["action"], "getSysCfg");
+    EXPECT_EQ(seen[1]["sessionId"], *lib.getSessionId());
+    EXPECT_EQ(seen[1]["params"]["version"], "1.0");
+}
+
+TEST_F(Session, FuturesCustomerIsRedirectedOnce) {
+    ASSERT_EQ(lib.login("F123456789", "demo1234", errMsg), kOk);
+    EXPECT_EQ(lib.getCustType(), "FT");
+    EXPECT_FALSE(errMsg.empty());  // the redirect's message
+    EXPECT_EQ(lib.getSysCfg("env.userPfxFilePath"), desktop.homePath() + "/F123456789_F.pfx");
+    auto seen = requests();
+    EXPECT_EQ(seen[0]["endpoint"], "STK");
+    EXPECT_EQ(seen[1]["endpoint"], "FT");
+    EXPECT_EQ(seen[1]["action"], "doLogin");
+}
+
+TEST_F(Session, RefusalsCarryTheServiceMessage) {
+    EXPECT_EQ(lib.login("A123456789", "wrong", errMsg), kLoginRefused);
+    EXPECT_EQ(errMsg, "身分證字號或密碼錯誤");
+    EXPECT_FALSE(lib.getSessionId().has_value());
+
+    service.setRule("doLogin", R"({"rtnCode": "997", "rtnMsg": "請改用期貨系統"})");
+    errMsg.clear();
+    EXPECT_EQ(lib.login("A123456789", "demo1234", errMsg), kLoginRefused);
+    EXPECT_EQ(errMsg, "請改用期貨系統");
+    EXPECT_EQ(count("doLogin"), 3);  // the refusal, then stock and futures: no third try
+}
+
+TEST_F(Session, SessionCallsBeforeLoginSendNothing) {
+    std::string fn = "unset";
+    int certs = -1, effective = -1;
+    EXPECT_EQ(lib.logout("A123456789"), kNoSession);
+    EXPECT_EQ(lib.getFnStatus("A123456789-00", fn, certs, effective, errMsg), kFnStatusFailed);
+    EXPECT_EQ(lib.getFnStatus("", fn, certs, effective, errMsg), kFnStatusNoCn);
+    EXPECT_EQ(lib.iAmAlive(), kOk);
+    EXPECT_TRUE(requests().empty());
+    EXPECT_EQ(fn, "unset");
+}
+
+TEST_F(Session, FunctionStatusOfANewCustomerAndLogout) {
+    ASSERT_EQ(lib.login("B223456789", "demo1234", errMsg), kOk);
+    std::string fn;
+    int certs = -1, effective = -1;
+    ASSERT_EQ(lib.getFnStatus(*lib.getCn(), fn, certs, effective, errMsg), kOk);
+    EXPECT_EQ(fn, "10");
+    EXPECT_EQ(certs, 0);
+    EXPECT_EQ(effective, 0);
+    EXPECT_EQ(lib.getFnStatus("B223456789-99", fn, certs, effective, errMsg), kFnStatusFailed);
+    EXPECT_EQ(errMsg, "查無此憑證使用者");
+    EXPECT_EQ(lib.iAmAlive(), kOk);
+    EXPECT_EQ(lib.logout("B223456789"), kOk);
+    EXPECT_EQ(lib.logout("B223456789"), kLogoutRefused);  // the session is gone on the service
+}
+
+TEST_F(Session, ConfigurationLoadsOnceAndRetriesAfterAFailure) {
+    service.setRule("getSysCfg", R"({"httpStatus": 500})");
+    EXPECT_FALSE(lib.getSysCfg("env.clientVersion").has_value());
+    EXPECT_FALSE(lib.getSvrCfg().has_value());
+    EXPECT_EQ(count("getSysCfg"), 1);
+    service.reset();
+    EXPECT_EQ(lib.getSysCfg("env.clientVersion"), "1.0");
+    EXPECT_EQ(lib.getSysCfg("env.userHome"), desktop.homePath());
+    EXPECT_EQ(lib.getSysCfg("env.localAppDataPath"), "");
+    EXPECT_EQ(lib.getSysCfg("pfx.pwd.minLen"), "8");
+    EXPECT_FALSE(lib.getSysCfg("no.such.key").has_value());
+    lib.setSysCfg("depCert.mode", "S");
+    EXPECT_EQ(lib.getSysCfg("depCert.mode"), "S");
+    EXPECT_EQ(count("getSysCfg"), 1);
+}
+
+TEST_F(Session, VersionCheck) {
+    EXPECT_EQ(lib.versionCheck(errMsg), kOk);
+    EXPECT_EQ(requests()[0]["params"]["os"], "mac");
+    service.setRule("checkVersion", R"({"rtnCode": "3001"})");
+    EXPECT_EQ(lib.versionCheck(errMsg), kVersionRefused);
+}
+
+TEST_F(Session, InstallerDownloadsToTheHomeDownloadsFolder) {
+    const std::string path = lib.dlNewClient();
+    EXPECT_EQ(path, desktop.homePath() + "/Downloads/NorvaleCertClient.pkg");
+    EXPECT_EQ(lib.util().getFile(path),
+              lib.util().getFile(RegsvcProcess::demoFile("demo-installer.pkg")));
+    lib.setSysCfg("app.mac.dlUrl", service.baseUrl() + "/files/missing.pkg");
+    EXPECT_EQ(lib.dlNewClient(), "");
+}
+
+// Every broken answer turns into the operation's own code, never a crash or a success.
+class BrokenService : public ServiceFixture {
+  protected:
+    BrokenService()
+        : ServiceFixture({}, HttpLimits{std::chrono::seconds(2), std::chrono::seconds(1),
+                                        std::chrono::seconds(2), 1 << 20}) {}
+};
+
+TEST_F(BrokenService, EveryFailureBecomesTheOperationsCode) {
+    ASSERT_EQ(lib.login("A123456789", "demo1234", errMsg), kOk);
+    for (const char* rule :
+         {R"({"mode": "garble"})", R"({"mode": "truncate"})", R"({"mode": "trailingNewline"})",
+          R"({"mode": "drop"})", R"({"httpStatus": 503})", R"({"delayMs": 3000})",
+          R"({"rtnCode": "9999", "rtnMsg": "系統忙碌"})"}) {
+        for (const char* action : {"checkVersion", "doLogin", "getFnStatus", "doLogout"}) {
+            service.setRule(action, rule);
+        }
+        std::string fn = "unset", message;
+        int certs = -1, effective = -1;
+        EXPECT_EQ(lib.versionCheck(message), kVersionRefused) << rule;
+        EXPECT_EQ(lib.getFnStatus("A123456789-00", fn, certs, effective, message), kFnStatusFailed)
+            << rule;
+        EXPECT_EQ(fn, "unset") << rule;
+        EXPECT_EQ(lib.logout("A123456789"), kLogoutRefused) << rule;
+        ZOLTLib fresh(desktop, endpointOf(service), limits);
+        EXPECT_EQ(fresh.login("A123456789", "demo1234", message), kLoginRefused) << rule;
+        EXPECT_FALSE(fresh.getSessionId().has_value()) << rule;
+    }
+}
+
+TEST(DeadService, NothingAnswersAndNothingHangs) {
+    FakeDesktop desktop;
+    ServiceEndpoint nowhere{"127.0.0.1:9", ServiceEndpoint::compiledIn().publicKeyPem, ""};
+    ZOLTLib lib(desktop, nowhere);
+    std::string errMsg;
+    EXPECT_EQ(lib.versionCheck(errMsg), kVersionRefused);
+    EXPECT_EQ(lib.login("A123456789", "demo1234", errMsg), kLoginRefused);
+    EXPECT_EQ(errMsg, "");
+    EXPECT_FALSE(lib.getSysCfg("env.clientVersion").has_value());
+    EXPECT_EQ(lib.dlNewClient(), "");
+}
+
+}  // namespace
