@@ -58,6 +58,41 @@ class ZOLTLib {
     // The installer of a newer client in the home folder's Downloads; "" when it failed.
     std::string dlNewClient();
 
+    // --- Certificate operations ---
+    int applyCert(const std::string& cn, std::string& b64PrivateKey, std::string& b64Cert,
+                  StringMap& certInfo, std::string& errMsg);
+    int renewCert(const std::string& cn, const std::string& pfxFilePath,
+                  const std::string& pfxFilePwd, std::string& b64Cert, StringMap& certInfo,
+                  std::string& errMsg);
+    // Without a key (nothing or "") the key comes from the private key cache.
+    int exportCert(const std::string& b64Cert, const std::optional<std::string>& b64PrivateKey,
+                   const std::string& pfxFilePath, const std::string& pfxFilePwd,
+                   std::string& errMsg);
+    int activeCert(int certId, const std::string& pfxFilePath, std::string& errMsg);
+    // 0 whenever the exchange took place; a refusal shows as an unwritten record.
+    int qrySvrCertInfo(const std::string& cn, StringMap& certInfo, std::string& errMsg);
+    int qryClntCertInfo(const std::string& cn, const std::string& pfxFilePath,
+                        const std::string& pfxFilePwd, StringMap& certInfo, std::string& errMsg);
+    // The file's certificate information when it matches every criterion given (absent or
+    // empty ones are skipped): hash, common name, serial, then issuer by attributes.
+    std::optional<StringMap> getClientCertInfo(const std::string& pfxFilePath,
+                                               const std::string& pfxFilePwd,
+                                               const std::optional<std::string>& cn,
+                                               const std::optional<std::string>& issuser,
+                                               const std::optional<std::string>& hexSerial,
+                                               const std::optional<std::string>& certHash);
+    std::optional<StringMap> getLastActiveCertInfo(const std::string& cn);
+
+    // --- Browser deployment ---
+    // The installed browsers with "selected" set from the configuration.
+    std::vector<StringMap> getDefaultSelectedBrowserInfo();
+    // Writes the deployment page and opens it in every browser of the list.
+    int deployCert(const std::string& pfxFilePath, const std::string& pfxFilePwd,
+                   const std::vector<StringMap>& browserInfo);
+    // The script statement that carries the certificate into the page.
+    static std::string certificateBlock(const StringMap& certInfo, const std::string& b64P12Cert,
+                                        const std::string& b64X509Cert);
+
     // The leading decimal integer of a text, as the service's counts are read; 0 when none.
     static int leadingInt(const std::string& text);
 
@@ -66,6 +101,9 @@ class ZOLTLib {
 
   private:
     void loadSysCfg();
+    std::string requestBody(const std::string& csr) const;
+    int readIssued(const std::optional<std::string>& answer, int failure, std::string& b64Cert,
+                   StringMap& certInfo, std::string& errMsg) const;
     int loginAttempt(const std::string& idno, const std::string& pwd, std::string& errMsg,
                      bool mayRedirect);
     bool isFutures() const { return custType_ == "FT"; }
