@@ -1,9 +1,12 @@
 // The stand-in registration service: regsvc --config FILE [--state FILE] [--port N]
 // [--test-control]. Prints "regsvc listening on https://HOST:PORT" once it accepts calls.
+#include <pthread.h>
+
 #include <csignal>
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <thread>
 
 #include "Config.h"
 #include "DemoCa.h"
@@ -13,12 +16,6 @@
 #include "Store.h"
 
 namespace {
-
-Server* running = nullptr;
-
-void onSignal(int) {
-    if (running != nullptr) running->stop();
-}
 
 bool isLoopback(const std::string& host) {
     return host == "127.0.0.1" || host == "::1" || host == "localhost";
@@ -64,6 +61,14 @@ int main(int argc, char** argv) {
     Store store(config->stateFile);
     if (!store.load(error)) return fail(error);
 
+    // INT and TERM are taken by one thread with sigwait rather than a handler: stopping the
+    // server is no work for a signal handler. Blocked here, before any thread starts.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
     Registry registry(*config, *ca, store);
     Server server(*config, registry, *envelope, testControl);
     const int bound = server.bind();
@@ -71,9 +76,11 @@ int main(int argc, char** argv) {
         return fail("cannot listen on " + config->host + ":" + std::to_string(config->port));
     // The addresses the configuration hands out are known once the port is.
     registry.setBaseUrl("https://" + config->host + ":" + std::to_string(bound));
-    running = &server;
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
+    std::thread([&server, stopSignals] {
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+        server.stop();
+    }).detach();
     std::cout << "regsvc listening on https://" << config->host << ":" << bound << std::endl;
     server.run();
     return 0;

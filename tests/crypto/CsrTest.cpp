@@ -93,10 +93,4 @@ TEST_F(Csr, EmptyCommonNameIsRefusedBeforeAnythingIsMade) {
     EXPECT_TRUE(cacheFiles().empty());
 }
 
-TEST_F(Csr, UnusableKeyLengthFailsAsKeyGeneration) {
-    std::string csr, key;
-    EXPECT_EQ(rsa.createCSR("A123456789-00", 100, csr, key), crypto_result::kCsrNoKeyPair);
-    EXPECT_TRUE(cacheFiles().empty());
-}
-
 }  // namespace

@@ -39,6 +39,8 @@ TestHttpsServer::TestHttpsServer() {
     port_ = server_->bind_to_any_port("127.0.0.1");
     if (port_ <= 0) throw std::runtime_error("test server cannot bind");
     thread_ = std::thread([this] { server_->listen_after_bind(); });
+    // stop() before the accept loop runs would be lost and leave the destructor waiting.
+    while (!server_->is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 TestHttpsServer::~TestHttpsServer() {

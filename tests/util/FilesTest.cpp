@@ -119,12 +119,6 @@ TEST_F(Files, ReadersGiveNothingForMissingOrNonUtf8Files) {
     EXPECT_FALSE(util.getFileAsStr(home + "/bad.txt").has_value());
 }
 
-TEST_F(Files, FoldersComeFromTheDesktop) {
-    EXPECT_EQ(util.getUserHomePath(), home);
-    EXPECT_EQ(util.getPrivateKeyFolder(), home + "/.voxa");
-    EXPECT_EQ(util.getDeskTopPath(), home + "/Desktop");
-}
-
 TEST_F(Files, BrowserListFollowsTheFixedOrderAndMarksTheDefault) {
     EXPECT_TRUE(util.getBrowserInfo().empty());
     desktop.apps["org.mozilla.Firefox"] = {"/usr/share/applications/firefox-esr.desktop",

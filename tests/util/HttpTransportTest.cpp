@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <thread>
 
 #include "support/FakeDesktop.h"
-#include "support/OpensslTool.h"
 #include "support/TestHttpsServer.h"
 #include "util/CommonUtility.h"
 #include "util/CurlTransport.h"
@@ -144,38 +142,6 @@ TEST_F(HttpTransport, CertificateVerificationStaysOn) {
     // The address must name the certificate's host too.
     EXPECT_EQ(util.httpConnect(server->url("/api"), "POST", {}, body), 0);
     EXPECT_TRUE(body.has_value());
-}
-
-TEST_F(HttpTransport, PostDecodesBig5AndGivesNoTextForInvalidBig5) {
-    server->setHandler([](const httplib::Request& rq, httplib::Response& rs) {
-        rs.set_content(rq.path == "/good" ? std::string("\xbe\xcc\xc3\xd2") : std::string("\xa4"),
-                       "text/plain");
-    });
-    std::optional<std::string> text;
-    EXPECT_EQ(util.httpPost(server->url("/good"), {}, text), 0);
-    EXPECT_EQ(text, "憑證");
-    std::optional<std::string> broken;
-    EXPECT_EQ(util.httpPost(server->url("/bad"), {}, broken), 0);
-    EXPECT_FALSE(broken.has_value());
-}
-
-TEST_F(HttpTransport, DownloadsToAFileOrReportsFailure) {
-    server->setHandler([](const httplib::Request& rq, httplib::Response& rs) {
-        if (rq.path == "/pkg") rs.set_content(std::string(3000, 'p'), "application/octet-stream");
-    });
-    const std::string target = desktop.homePath() + "/Downloads/Norvale.pkg";
-    EXPECT_TRUE(util.httpDownloadAsFile(server->url("/pkg"), target));
-    EXPECT_EQ(util.getFile(target), Bytes(3000, 'p'));
-    EXPECT_EQ(server->received().back().headers.count("Content-Type"), 0u);
-
-    EXPECT_FALSE(util.httpDownloadAsFile(server->url("/empty"), desktop.homePath() + "/e.pkg"));
-    EXPECT_FALSE(std::filesystem::exists(desktop.homePath() + "/e.pkg"));
-
-    const std::string local = desktop.homePath() + "/local.bin";
-    OpensslTool::writeFile(local, std::string("local"));
-    EXPECT_TRUE(util.httpDownloadAsFile("file://" + local, desktop.homePath() + "/copy.bin"));
-    EXPECT_EQ(util.getFileAsStr(desktop.homePath() + "/copy.bin"), "local");
-    EXPECT_EQ(util.httpDownload(server->url("/pkg")), Bytes(3000, 'p'));
 }
 
 }  // namespace
