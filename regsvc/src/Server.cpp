@@ -33,6 +33,8 @@ Server::Server(const Config& config, Registry& registry, const ServiceEnvelope& 
       envelope_(envelope),
       testControl_(testControl),
       server_(config.tlsCert.c_str(), config.tlsKey.c_str()) {
+    // Far above any real request (a signed renewal is a few KiB); larger bodies get 413.
+    server_.set_payload_max_length(64 * 1024);
     server_.Post(R"(/PLOVR_(STK|FT)/api/(?:SID:([^/]+)/)?([A-Za-z]+))",
                  [this](const httplib::Request& rq, httplib::Response& rs) { serveApi(rq, rs); });
     server_.Get("/files/template.html", [this](const httplib::Request&, httplib::Response& rs) {

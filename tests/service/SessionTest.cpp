@@ -81,6 +81,19 @@ TEST_F(Session, FunctionStatusOfANewCustomerAndLogout) {
     EXPECT_EQ(lib.logout("B223456789"), kLogoutRefused);  // the session is gone on the service
 }
 
+TEST_F(Session, IdleSessionExpiresUnlessKeptAlive) {
+    ASSERT_EQ(lib.login("A123456789", "demo1234", errMsg), kOk);
+    std::string fn;
+    int certs = 0, effective = 0;
+    service.advanceClock(800);  // the demo service forgets a session after 900 idle seconds
+    EXPECT_EQ(lib.iAmAlive(), kOk);
+    service.advanceClock(800);
+    EXPECT_EQ(lib.getFnStatus("A123456789-00", fn, certs, effective, errMsg), kOk);
+    service.advanceClock(901);
+    EXPECT_EQ(lib.getFnStatus("A123456789-00", fn, certs, effective, errMsg), kFnStatusFailed);
+    EXPECT_EQ(errMsg, "連線逾時，請重新登入");
+}
+
 TEST_F(Session, ConfigurationLoadsOnceAndRetriesAfterAFailure) {
     service.setRule("getSysCfg", R"({"httpStatus": 500})");
     EXPECT_FALSE(lib.getSysCfg("env.clientVersion").has_value());
