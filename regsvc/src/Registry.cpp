@@ -209,6 +209,16 @@ Answer Registry::issue(const Customer& customer, X509_REQ* request, const std::s
     return certificateAnswer(record);
 }
 
+// The request must verify and name exactly the customer: nothing else is issued.
+std::optional<Answer> Registry::checkRequest(const Customer& customer, const std::string& csr,
+                                             ssl::X509Req& request) const {
+    std::optional<std::string> cn;
+    request = DemoCa::parseRequest(csr, cn);
+    if (!request) return Answer::refuse("5505", "憑證請求格式錯誤");
+    if (cn != customer.cn) return Answer::refuse("5506", "憑證請求的使用者名稱不符");
+    return std::nullopt;
+}
+
 Answer Registry::applyCert(const Customer& customer, const Call& call) {
     if (param(call, "userId") != customer.id) return Answer::refuse("5502", "使用者代號不符");
     const std::string csr = param(call, "csr");
@@ -218,10 +228,8 @@ Answer Registry::applyCert(const Customer& customer, const Call& call) {
         return certificateAnswer(*pending);
     }
     if (statusOf(customer).fnStatus[0] != '1') return Answer::refuse("5504", "目前無法申請憑證");
-    std::optional<std::string> cn;
-    auto request = DemoCa::parseRequest(csr, cn);
-    if (!request) return Answer::refuse("5505", "憑證請求格式錯誤");
-    if (cn != customer.cn) return Answer::refuse("5506", "憑證請求的使用者名稱不符");
+    ssl::X509Req request;
+    if (auto refusal = checkRequest(customer, csr, request)) return *refusal;
     return issue(customer, request.get(), "apply");
 }
 
@@ -239,10 +247,8 @@ Answer Registry::renewCert(const Customer& customer, const Call& call) {
         return certificateAnswer(*pending);
     }
     if (statusOf(customer).fnStatus[1] != '1') return Answer::refuse("5604", "目前無法展期憑證");
-    std::optional<std::string> cn;
-    auto request = DemoCa::parseRequest(csr, cn);
-    if (!request) return Answer::refuse("5505", "憑證請求格式錯誤");
-    if (cn != customer.cn) return Answer::refuse("5506", "憑證請求的使用者名稱不符");
+    ssl::X509Req request;
+    if (auto refusal = checkRequest(customer, csr, request)) return *refusal;
     auto signature = codec::unbase64(sign);
     auto current = DemoCa::fromDer(*codec::unbase64(active->certDer));
     if (!signature || !ca_.verifyRenewal(*signature, csr, current.get())) {

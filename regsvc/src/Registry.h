@@ -64,6 +64,8 @@ class Registry {
     Status statusOf(const Customer& customer);
     CertRecord* find(const Customer& customer, const std::string& kind, const std::string& status);
     Answer issue(const Customer& customer, X509_REQ* request, const std::string& kind);
+    std::optional<Answer> checkRequest(const Customer& customer, const std::string& csr,
+                                       ssl::X509Req& request) const;
     Answer certificateAnswer(const CertRecord& record) const;
 
     const Config& config_;
