@@ -90,7 +90,13 @@ std::optional<StringMap> CommonUtility::propertiesFileToDictionary(const std::st
         if (line.empty()) continue;
         std::vector<std::string> parts;
         std::string key;
-        if (line.find("_PfxFileName") != std::string::npos) {
+        const auto eq = line.find('=');
+        if (eq != std::string::npos && eq >= 12 && line.compare(eq - 12, 12, "_PfxFileName") == 0) {
+            // A path may hold "=": everything after the key's own "=" is the path. Split at
+            // every "=", such a customer's file would be forgotten at each start.
+            key = line.substr(0, eq);
+            parts = {key, line.substr(eq + 1)};
+        } else if (line.find("_PfxFileName") != std::string::npos) {
             parts = splitAll(line, "=");
             key = parts.front();
         } else if (line.find("_Password") != std::string::npos) {

@@ -65,8 +65,11 @@ TEST_F(Properties, RecordingKeepsOtherUsersAndReplacesOwnEntries) {
     ASSERT_TRUE(util.loadFromProperties("B223456789", pfx, password));
     EXPECT_EQ(password, "other");
     EXPECT_FALSE(util.loadFromProperties("C323456789", pfx, password));
+    util.saveToProperties("C323456789", "/home/c/x=y.pfx", "third");
+    ASSERT_TRUE(util.loadFromProperties("C323456789", pfx, password));
+    EXPECT_EQ(pfx, "/home/c/x=y.pfx");
     const std::string text = readStore();
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 4);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 6);
     EXPECT_EQ(text.back(), '\n');
 }
 
@@ -89,9 +92,11 @@ TEST_F(Properties, FileFormatRules) {
     const std::vector<Case> cases{
         {"A_PfxFileName=/p/A.pfx\r\nA_Password=" + pw + "\r\n",
          StringMap{{"A_PfxFileName", "/p/A.pfx"}, {"A_Password", pw}}},
-        {"A_PfxFileName=/p/a=b.pfx\nother=1\n", StringMap{{"other", "1"}}},  // "=" in a path
-        {"k=v\xe2\x80\xa8k2=v2", StringMap{{"k", "v"}, {"k2", "v2"}}},       // a Unicode separator
-        {"k=1\nk=2\n", StringMap{{"k", "2"}}},                               // the later line wins
+        {"A_PfxFileName=/p/a=b.pfx\nother=1\n",  // "=" in a path is part of the path
+         StringMap{{"A_PfxFileName", "/p/a=b.pfx"}, {"other", "1"}}},
+        {"x=A_PfxFileName=y\n", std::nullopt},
+        {"k=v\xe2\x80\xa8k2=v2", StringMap{{"k", "v"}, {"k2", "v2"}}},  // a Unicode separator
+        {"k=1\nk=2\n", StringMap{{"k", "2"}}},                          // the later line wins
         {"junk\nno equals here\n\n", std::nullopt},
         {"a=b=c\n", std::nullopt},
     };
