@@ -7,6 +7,7 @@
 #include <openssl/bio.h>
 #include <openssl/bn.h>
 #include <openssl/cms.h>
+#include <openssl/decoder.h>
 #include <openssl/evp.h>
 #include <openssl/pkcs12.h>
 #include <openssl/pkcs7.h>
@@ -34,6 +35,7 @@ using Bio = Ptr<BIO, BIO_free_all>;
 using CipherCtx = Ptr<EVP_CIPHER_CTX, EVP_CIPHER_CTX_free>;
 using Cipher = Ptr<EVP_CIPHER, EVP_CIPHER_free>;
 using CmsContentInfo = Ptr<CMS_ContentInfo, CMS_ContentInfo_free>;
+using DecoderCtx = Ptr<OSSL_DECODER_CTX, OSSL_DECODER_CTX_free>;
 using Md = Ptr<EVP_MD, EVP_MD_free>;
 using MdCtx = Ptr<EVP_MD_CTX, EVP_MD_CTX_free>;
 using Pkcs12 = Ptr<PKCS12, PKCS12_free>;
