@@ -103,7 +103,10 @@ class RSAUtility {
     // The PKCS#12 of the cached key that belongs to the certificate; `triedAny` tells
     // whether any cache file had text to try.
     ossl::Pkcs12 buildFromCache(const CertificateInput& input, const std::string& password,
-                                bool& triedAny) const;
+                                const std::vector<std::string>& candidates, bool& triedAny) const;
+    struct PfxContents;
+    int openPfx(const std::string& pfxFilePath, const std::string& pfxFilePwd, ossl::Pkcs12& pkcs12,
+                PfxContents& contents) const;
     std::optional<CertificateInput> decodeCertificate(const std::string& b64Cert) const;
     std::vector<std::string> cacheCandidates() const;
     bool storeInCache(const std::string& privateKey) const;

@@ -60,27 +60,40 @@ Bytes derOf(PKCS12* p12) {
     return Bytes(out, out + length);
 }
 
-// The parts of an opened PFX file.
-struct Pkcs12Parts {
+}  // namespace
+
+struct RSAUtility::PfxContents {
     ossl::Pkey key;
     ossl::X509Cert cert;
     ossl::X509Stack chain;
 };
 
-std::optional<Pkcs12Parts> parse(PKCS12* p12, const std::string& password) {
+// Reads, checks and opens a PFX file once; the readers and the re-protection share it.
+int RSAUtility::openPfx(const std::string& pfxFilePath, const std::string& pfxFilePwd,
+                        ossl::Pkcs12& pkcs12, PfxContents& contents) const {
+    auto data = util_.getFile(pfxFilePath);
+    if (!data || data->empty()) return kFailed;
+    const unsigned char* p = data->data();
+    ossl::Pkcs12 p12(d2i_PKCS12(nullptr, &p, static_cast<long>(data->size())));
+    if (!p12) {
+        ERR_clear_error();
+        return kPfxNotPkcs12;
+    }
+    pkcs12 = std::move(p12);
+    if (PKCS12_verify_mac(pkcs12.get(), pfxFilePwd.c_str(), -1) != 1) {
+        ERR_clear_error();
+        return kPfxWrongPassword;
+    }
     EVP_PKEY* key = nullptr;
     X509* cert = nullptr;
     STACK_OF(X509)* chain = nullptr;
-    if (PKCS12_parse(p12, password.c_str(), &key, &cert, &chain) != 1) {
+    if (PKCS12_parse(pkcs12.get(), pfxFilePwd.c_str(), &key, &cert, &chain) != 1) {
         ERR_clear_error();
-        return std::nullopt;
+        return kPfxCannotOpen;
     }
-    Pkcs12Parts parts{ossl::Pkey(key), ossl::X509Cert(cert), ossl::X509Stack(chain)};
-    if (!parts.cert) return std::nullopt;
-    return parts;
+    contents = {ossl::Pkey(key), ossl::X509Cert(cert), ossl::X509Stack(chain)};
+    return contents.cert ? kOk : kPfxCannotOpen;
 }
-
-}  // namespace
 
 std::optional<CertificateInput> RSAUtility::decodeCertificate(const std::string& b64Cert) const {
     auto der = util_.base64Decode(b64Cert);
@@ -122,11 +135,12 @@ std::vector<std::string> RSAUtility::cacheCandidates() const {
 // Each cached key is compared with the certificate's public key first, so a cache of
 // thousands of stale keys costs one key read each; only the match is built into a PKCS#12.
 ossl::Pkcs12 RSAUtility::buildFromCache(const CertificateInput& input, const std::string& password,
+                                        const std::vector<std::string>& candidates,
                                         bool& triedAny) const {
     triedAny = false;
     EVP_PKEY* certKey = X509_get0_pubkey(input.user.get());
     if (certKey == nullptr) return nullptr;
-    for (const auto& path : cacheCandidates()) {
+    for (const auto& path : candidates) {
         auto text = util_.getFileAsStr(path);
         if (!text || text->empty()) continue;
         triedAny = true;
@@ -154,9 +168,10 @@ int RSAUtility::exportP12ToFile(const std::string& b64Cert,
         p12 = buildPkcs12(pfxFilePwd, friendlyNameOf(*this, input->user.get()), key.get(),
                           input->user.get(), input->chain.get());
     } else {
-        if (cacheCandidates().empty()) return kFailed;
+        const auto candidates = cacheCandidates();
+        if (candidates.empty()) return kFailed;
         bool triedAny = false;
-        p12 = buildFromCache(*input, pfxFilePwd, triedAny);
+        p12 = buildFromCache(*input, pfxFilePwd, candidates, triedAny);
     }
     if (!p12) return kPfxNotBuilt;
     return savePfxFile(p12.get(), pfxFilePath);
@@ -176,12 +191,13 @@ int RSAUtility::savePfxFile(const std::string& b64Cert, const std::string& b64Pr
 
 int RSAUtility::savePfxFile(const std::string& b64Cert, const std::string& pfxFilePath,
                             const std::string& pfxFilePwd) const {
-    if (cacheCandidates().empty()) return kFailed;
+    const auto candidates = cacheCandidates();
+    if (candidates.empty()) return kFailed;
     if (b64Cert.empty() || pfxFilePath.empty()) return kFailed;
     auto input = decodeCertificate(b64Cert);
     if (!input) return kPfxBadCertificate;
     bool triedAny = false;
-    auto p12 = buildFromCache(*input, pfxFilePwd, triedAny);
+    auto p12 = buildFromCache(*input, pfxFilePwd, candidates, triedAny);
     if (!p12) return triedAny ? kPfxNotBuilt : kFailed;
     return savePfxFile(p12.get(), pfxFilePath);
 }
@@ -195,22 +211,9 @@ int RSAUtility::savePfxFile(PKCS12* pkcs12, const std::string& pfxFilePath) cons
 
 int RSAUtility::loadPfx(const std::string& pfxFilePath, const std::string& pfxFilePwd,
                         ossl::Pkcs12& pkcs12, StringMap& certInfo) const {
-    auto data = util_.getFile(pfxFilePath);
-    if (!data || data->empty()) return kFailed;
-    const unsigned char* p = data->data();
-    ossl::Pkcs12 p12(d2i_PKCS12(nullptr, &p, static_cast<long>(data->size())));
-    if (!p12) {
-        ERR_clear_error();
-        return kPfxNotPkcs12;
-    }
-    pkcs12 = std::move(p12);
-    if (PKCS12_verify_mac(pkcs12.get(), pfxFilePwd.c_str(), -1) != 1) {
-        ERR_clear_error();
-        return kPfxWrongPassword;
-    }
-    auto parts = parse(pkcs12.get(), pfxFilePwd);
-    if (!parts) return kPfxCannotOpen;
-    certInfo = getCertInfo(parts->cert.get());
+    PfxContents contents;
+    if (int rc = openPfx(pfxFilePath, pfxFilePwd, pkcs12, contents); rc != kOk) return rc;
+    certInfo = getCertInfo(contents.cert.get());
     return kOk;
 }
 
@@ -224,20 +227,20 @@ int RSAUtility::loadPfx(const std::string& pfxFilePath, const std::string& pfxFi
                         std::string& b64X509Cert, std::string& b64P12Cert,
                         StringMap& certInfo) const {
     ossl::Pkcs12 p12;
-    if (int rc = loadPfx(pfxFilePath, pfxFilePwd, p12, certInfo); rc != kOk) return rc;
+    PfxContents parts;
+    if (int rc = openPfx(pfxFilePath, pfxFilePwd, p12, parts); rc != kOk) return rc;
+    certInfo = getCertInfo(parts.cert.get());
     Bytes der = derOf(p12.get());
     if (der.empty()) return kOk;
     b64P12Cert = util_.base64Encode(der);
-    auto parts = parse(p12.get(), pfxFilePwd);
-    if (!parts) return kPfxCannotOpen;
     // The browser import form: protected by the user ID, which the page tells the customer.
-    auto forBrowser = buildPkcs12(certInfo["certUserId"], certInfo["cn"], parts->key.get(),
-                                  parts->cert.get(), parts->chain.get());
+    auto forBrowser = buildPkcs12(certInfo["certUserId"], certInfo["cn"], parts.key.get(),
+                                  parts.cert.get(), parts.chain.get());
     Bytes browserDer = forBrowser ? derOf(forBrowser.get()) : Bytes{};
     if (browserDer.empty()) return kFailed;
     b64P12Cert = util_.base64Encode(browserDer);
     unsigned char* certDer = nullptr;
-    int length = i2d_X509(parts->cert.get(), &certDer);
+    int length = i2d_X509(parts.cert.get(), &certDer);
     if (length > 0) {
         ossl::CryptoBuffer owned(reinterpret_cast<char*>(certDer));
         b64X509Cert = util_.base64Encode(Bytes(certDer, certDer + length));
@@ -255,12 +258,11 @@ int RSAUtility::checkPfxFile(const std::string& pfxFilePath, const std::string& 
 int RSAUtility::changePwd(const std::string& pfxFilePath, const std::string& pfxFileOldPwd,
                           const std::string& pfxFileNewPwd) const {
     ossl::Pkcs12 p12;
-    StringMap certInfo;
-    if (int rc = loadPfx(pfxFilePath, pfxFileOldPwd, p12, certInfo); rc != kOk) return rc;
-    auto parts = parse(p12.get(), pfxFileOldPwd);
-    if (!parts) return kPfxCannotOpen;
-    auto renewed = buildPkcs12(pfxFileNewPwd, certInfo["cn"], parts->key.get(), parts->cert.get(),
-                               parts->chain.get());
+    PfxContents parts;
+    if (int rc = openPfx(pfxFilePath, pfxFileOldPwd, p12, parts); rc != kOk) return rc;
+    StringMap certInfo = getCertInfo(parts.cert.get());
+    auto renewed = buildPkcs12(pfxFileNewPwd, certInfo["cn"], parts.key.get(), parts.cert.get(),
+                               parts.chain.get());
     if (!renewed) return kPfxNotBuilt;
     // Written atomically: this file is often the customer's only copy of the key.
     if (int rc = savePfxFile(renewed.get(), pfxFilePath); rc != kOk) return rc;

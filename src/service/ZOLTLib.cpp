@@ -28,6 +28,22 @@ int ZOLTLib::httpAesEncPost(const std::string& action, const StringMap& postPara
     return rsa().httpAesEncPost(getTargetUrl(action), key, postParams, dataOut);
 }
 
+ServiceAnswer ZOLTLib::read(const std::optional<std::string>& answer) const {
+    ServiceAnswer read;
+    read.doc = util_.getXmlDoc(answer, read.rtnCode, read.rtnMsg);
+    return read;
+}
+
+std::string ZOLTLib::value(const ServiceAnswer& answer, const std::string& xPath) const {
+    return util_.getXPathValue(answer.doc, xPath);
+}
+
+std::optional<StringMap> ZOLTLib::leaves(const ServiceAnswer& answer,
+                                         const std::string& xPath) const {
+    if (!answer.doc) return std::nullopt;
+    return util_.xmlNodeToMap(answer.doc->firstNode(xPath));
+}
+
 std::string ZOLTLib::getErrMsg(int code) const {
     return ErrorMessages::lookup(code);
 }

@@ -5,6 +5,7 @@
 
 #include "crypto/RSAUtility.h"
 #include "platform/Desktop.h"
+#include "service/ServiceAnswer.h"
 #include "service/ServiceEndpoint.h"
 #include "util/CommonUtility.h"
 #include "util/CurlTransport.h"
@@ -101,8 +102,12 @@ class ZOLTLib {
 
   private:
     void loadSysCfg();
+    // Reads the text an envelope returned; text of the first node of an XPath; leaves of it.
+    ServiceAnswer read(const std::optional<std::string>& answer) const;
+    std::string value(const ServiceAnswer& answer, const std::string& xPath) const;
+    std::optional<StringMap> leaves(const ServiceAnswer& answer, const std::string& xPath) const;
     std::string requestBody(const std::string& csr) const;
-    int readIssued(const std::optional<std::string>& answer, int failure, std::string& b64Cert,
+    int readIssued(const ServiceAnswer& answer, int failure, std::string& b64Cert,
                    StringMap& certInfo, std::string& errMsg) const;
     int loginAttempt(const std::string& idno, const std::string& pwd, std::string& errMsg,
                      bool mayRedirect);

@@ -10,16 +10,14 @@ std::string ZOLTLib::requestBody(const std::string& csr) const {
     return util_.regexReplace(csr, "^-+[^-]+-+\n|\n-+[^-]+-+$", "");
 }
 
-int ZOLTLib::readIssued(const std::optional<std::string>& answer, int failure, std::string& b64Cert,
+int ZOLTLib::readIssued(const ServiceAnswer& answer, int failure, std::string& b64Cert,
                         StringMap& certInfo, std::string& errMsg) const {
-    std::optional<std::string> rtnCode, rtnMsg;
-    auto doc = util_.getXmlDoc(answer, rtnCode, rtnMsg);
-    if (rtnCode != "0") {
-        errMsg = rtnMsg.value_or("");
+    if (!answer.ok()) {
+        errMsg = answer.message();
         return failure;
     }
-    b64Cert = util_.getXPathValue(doc, "//Root/cert");
-    if (auto details = util_.xmlNodeToMap(doc->firstNode("//Root/certInfo"))) certInfo = *details;
+    b64Cert = value(answer, "//Root/cert");
+    if (auto details = leaves(answer, "//Root/certInfo")) certInfo = *details;
     return kOk;
 }
 
@@ -42,7 +40,7 @@ int ZOLTLib::applyCert(const std::string& cn, std::string& b64PrivateKey, std::s
                        answer) != 0) {
         return kApplicationFailed;
     }
-    return readIssued(answer, kApplicationFailed, b64Cert, certInfo, errMsg);
+    return readIssued(read(answer), kApplicationFailed, b64Cert, certInfo, errMsg);
 }
 
 int ZOLTLib::renewCert(const std::string& cn, const std::string& pfxFilePath,
@@ -78,7 +76,7 @@ int ZOLTLib::renewCert(const std::string& cn, const std::string& pfxFilePath,
         rc != 0) {
         return rc;
     }
-    return readIssued(answer, kRenewalRefused, b64Cert, certInfo, errMsg);
+    return readIssued(read(answer), kRenewalRefused, b64Cert, certInfo, errMsg);
 }
 
 int ZOLTLib::exportCert(const std::string& b64Cert, const std::optional<std::string>& b64PrivateKey,
@@ -94,10 +92,9 @@ int ZOLTLib::activeCert(int certId, const std::string& pfxFilePath, std::string&
                        answer) != 0) {
         return kActivationFailed;
     }
-    std::optional<std::string> rtnCode, rtnMsg;
-    util_.getXmlDoc(answer, rtnCode, rtnMsg);
-    if (rtnCode == "0") return kOk;
-    errMsg = rtnMsg.value_or("");
+    const ServiceAnswer reply = read(answer);
+    if (reply.ok()) return kOk;
+    errMsg = reply.message();
     return kActivationFailed;
 }
 
@@ -105,12 +102,11 @@ int ZOLTLib::qrySvrCertInfo(const std::string& cn, StringMap& certInfo, std::str
     std::optional<std::string> answer;
     const int rc = httpAesEncPost("qryCert", {{"cn", cn}}, answer);
     if (rc != 0) return rc;
-    std::optional<std::string> rtnCode, rtnMsg;
-    auto doc = util_.getXmlDoc(answer, rtnCode, rtnMsg);
-    if (rtnCode == "0") {
-        if (auto record = util_.xmlNodeToMap(doc->firstNode("//Root"))) certInfo = *record;
-    } else {
-        errMsg = rtnMsg.value_or("");
+    const ServiceAnswer reply = read(answer);
+    if (!reply.ok()) {
+        errMsg = reply.message();
+    } else if (auto record = leaves(reply, "//Root")) {
+        certInfo = *record;
     }
     return rc;
 }
@@ -141,8 +137,7 @@ std::optional<StringMap> ZOLTLib::getClientCertInfo(const std::string& pfxFilePa
 std::optional<StringMap> ZOLTLib::getLastActiveCertInfo(const std::string& cn) {
     std::optional<std::string> answer;
     if (httpAesEncPost("qryLastActiveCert", {{"cn", cn}}, answer) != 0) return std::nullopt;
-    std::optional<std::string> rtnCode, rtnMsg;
-    auto doc = util_.getXmlDoc(answer, rtnCode, rtnMsg);
-    if (rtnCode != "0") return std::nullopt;
-    return util_.xmlNodeToMap(doc->firstNode("//Root"));
+    const ServiceAnswer reply = read(answer);
+    if (!reply.ok()) return std::nullopt;
+    return leaves(reply, "//Root");
 }

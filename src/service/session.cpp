@@ -12,9 +12,7 @@ int ZOLTLib::versionCheck(std::string& /*errMsg*/) {
     if (httpPubKeyEncPost("checkVersion", {{"os", "mac"}, {"version", "1.0"}}, answer) != 0) {
         return kVersionNoAnswer;
     }
-    std::optional<std::string> rtnCode, rtnMsg;
-    util_.getXmlDoc(answer, rtnCode, rtnMsg);
-    return rtnCode == "0" ? kOk : kVersionRefused;
+    return read(answer).ok() ? kOk : kVersionRefused;
 }
 
 int ZOLTLib::login(const std::string& idno, const std::string& pwd, std::string& errMsg) {
@@ -27,25 +25,24 @@ int ZOLTLib::loginAttempt(const std::string& idno, const std::string& pwd, std::
     if (int rc = httpPubKeyEncPost("doLogin", {{"id", idno}, {"pwd", pwd}}, answer); rc != 0) {
         return rc;
     }
-    std::optional<std::string> rtnCode, rtnMsg;
-    auto doc = util_.getXmlDoc(answer, rtnCode, rtnMsg);
+    const ServiceAnswer reply = read(answer);
     // "997" sends a futures customer to the futures endpoint, once: a second "997" from there
     // ends the login instead of going round for ever.
-    if (rtnCode == "997" && mayRedirect) {
+    if (reply.rtnCode == "997" && mayRedirect) {
         custType_ = "FT";
         int rc = loginAttempt(idno, pwd, errMsg, false);
-        errMsg = rtnMsg.value_or("");
+        errMsg = reply.message();
         return rc;
     }
-    if (rtnCode != "0") {
-        errMsg = rtnMsg.value_or("");
+    if (!reply.ok()) {
+        errMsg = reply.message();
         return kLoginRefused;
     }
     currentUserIdno_ = idno;
-    httpAesKey_ = util_.getXPathValue(doc, "//Root/aeskey");
-    httpSessionId_ = util_.getXPathValue(doc, "//Root/sessionId");
-    currentUserCn_ = util_.getXPathValue(doc, "//Root/cn");
-    custType_ = util_.getXPathValue(doc, "//Root/custType");
+    httpAesKey_ = value(reply, "//Root/aeskey");
+    httpSessionId_ = value(reply, "//Root/sessionId");
+    currentUserCn_ = value(reply, "//Root/cn");
+    custType_ = value(reply, "//Root/custType");
     getSysCfg("");
     return kOk;
 }
@@ -53,9 +50,7 @@ int ZOLTLib::loginAttempt(const std::string& idno, const std::string& pwd, std::
 int ZOLTLib::logout(const std::string& /*idno*/) {
     std::optional<std::string> answer;
     if (int rc = httpAesEncPost("doLogout", {{"version", "1.0"}}, answer); rc != 0) return rc;
-    std::optional<std::string> rtnCode, rtnMsg;
-    util_.getXmlDoc(answer, rtnCode, rtnMsg);
-    return rtnCode == "0" ? kOk : kLogoutRefused;
+    return read(answer).ok() ? kOk : kLogoutRefused;
 }
 
 int ZOLTLib::getFnStatus(const std::string& cn, std::string& fnStatus, int& certCount,
@@ -63,15 +58,14 @@ int ZOLTLib::getFnStatus(const std::string& cn, std::string& fnStatus, int& cert
     if (cn.empty()) return kFnStatusNoCn;
     std::optional<std::string> answer;
     if (httpAesEncPost("getFnStatus", {{"cn", cn}}, answer) != 0) return kFnStatusFailed;
-    std::optional<std::string> rtnCode, rtnMsg;
-    auto doc = util_.getXmlDoc(answer, rtnCode, rtnMsg);
-    if (rtnCode != "0") {
-        errMsg = rtnMsg.value_or("");
+    const ServiceAnswer reply = read(answer);
+    if (!reply.ok()) {
+        errMsg = reply.message();
         return kFnStatusFailed;
     }
-    fnStatus = util_.getXPathValue(doc, "//Root/fnStatus");
-    certCount = leadingInt(util_.getXPathValue(doc, "//Root/certCount"));
-    effectCertCount = leadingInt(util_.getXPathValue(doc, "//Root/effectCertCount"));
+    fnStatus = value(reply, "//Root/fnStatus");
+    certCount = leadingInt(value(reply, "//Root/certCount"));
+    effectCertCount = leadingInt(value(reply, "//Root/effectCertCount"));
     return kOk;
 }
 

@@ -16,10 +16,9 @@ void ZOLTLib::loadSysCfg() {
     if (svrCfg_) return;
     std::optional<std::string> answer;
     httpPubKeyEncPost("getSysCfg", {{"version", "1.0"}}, answer);
-    std::optional<std::string> rtnCode, rtnMsg;
-    auto doc = util_.getXmlDoc(answer, rtnCode, rtnMsg);
-    if (!doc || rtnCode != "0") return;
-    auto cfg = util_.xmlNodeToMap(doc->firstNode("//Root"));
+    const ServiceAnswer reply = read(answer);
+    if (!reply.ok()) return;
+    auto cfg = leaves(reply, "//Root");
     if (!cfg) return;
     (*cfg)["env.userHome"] = util_.getUserHomePath();
     (*cfg)["env.localAppDataPath"] = "";
