@@ -83,8 +83,9 @@ class CommonUtility {
     // The properties store of each user's PFX path and encrypted password.
     std::string getPropertiesPath() const;
     std::optional<StringMap> propertiesFileToDictionary(const std::string& path) const;
-    void dictionaryToPropertiesFile(const StringMap& dictionary, const std::string& filepath) const;
-    void saveToProperties(const std::string& idno, const std::string& pfxPath,
+    // False when the file could not be written; the previous file is then left whole.
+    bool dictionaryToPropertiesFile(const StringMap& dictionary, const std::string& filepath) const;
+    bool saveToProperties(const std::string& idno, const std::string& pfxPath,
                           const std::string& password) const;
     // Reads back what saveToProperties recorded. False when there is no stored password or
     // it does not decrypt; the outputs are then unwritten.

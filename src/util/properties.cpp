@@ -113,14 +113,14 @@ std::optional<StringMap> CommonUtility::propertiesFileToDictionary(const std::st
     return dictionary;
 }
 
-void CommonUtility::dictionaryToPropertiesFile(const StringMap& dictionary,
+bool CommonUtility::dictionaryToPropertiesFile(const StringMap& dictionary,
                                                const std::string& filepath) const {
     std::string text;
     for (const auto& [key, value] : dictionary) text += key + "=" + value + "\n";
-    writeAtomically(filepath, Bytes(text.begin(), text.end()));
+    return writeAtomically(filepath, Bytes(text.begin(), text.end()));
 }
 
-void CommonUtility::saveToProperties(const std::string& idno, const std::string& pfxPath,
+bool CommonUtility::saveToProperties(const std::string& idno, const std::string& pfxPath,
                                      const std::string& password) const {
     log("save to properties idno=" + idno + " pfxPath=" + pfxPath);
     auto dictionary = propertiesFileToDictionary(getPropertiesPath()).value_or(StringMap{});
@@ -129,7 +129,7 @@ void CommonUtility::saveToProperties(const std::string& idno, const std::string&
     log("b64result= (withheld)");
     dictionary[idno + "_Password"] = encrypted;
     dictionary[idno + "_PfxFileName"] = pfxPath;
-    dictionaryToPropertiesFile(dictionary, getPropertiesPath());
+    return dictionaryToPropertiesFile(dictionary, getPropertiesPath());
 }
 
 bool CommonUtility::loadFromProperties(const std::string& idno, std::string& pfxPath,

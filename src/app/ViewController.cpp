@@ -1,0 +1,68 @@
+#include "app/ViewController.h"
+
+#include <random>
+
+#include "app/AppTexts.h"
+#include "app/Outlets.h"
+#include "service/ZOLTLib.h"
+
+ViewController::ViewController(AppPorts ports, ServiceEndpoint endpoint, RandomSource random)
+    : ports_(ports), endpoint_(std::move(endpoint)), random_(std::move(random)) {
+    if (!random_) {
+        random_ = [device = std::make_shared<std::random_device>()] { return (*device)(); };
+    }
+}
+
+ViewController::~ViewController() = default;
+
+// Made on first use, so that a window that only starts pays nothing for the service client.
+ZOLTLib& ViewController::getZOLTlib() {
+    if (!lib_) lib_ = std::make_unique<ZOLTLib>(ports_.desktop, endpoint_);
+    return *lib_;
+}
+
+void ViewController::step(const char* label, const std::function<void()>& work) {
+    if (quitting_) return;
+    ++modalDepth_;
+    ports_.runtime.runBlocking(label, work);
+    --modalDepth_;
+    runDeferred();
+}
+
+long ViewController::runAlert(const Alert& alert) {
+    // Once the application is ending no question is asked; the last button means "no".
+    if (quitting_) return 1000 + static_cast<long>(alert.buttons.size()) - 1;
+    ++modalDepth_;
+    const long result = ports_.alerts.runModalSheet(alert);
+    --modalDepth_;
+    runDeferred();
+    return result;
+}
+
+void ViewController::runDeferred() {
+    if (modalDepth_ > 0) return;
+    if (std::exchange(keepAliveDeferred_, false)) doIAmAlive();
+    if (std::exchange(idleCheckDeferred_, false)) checkIdle();
+}
+
+void ViewController::quit() {
+    quitting_ = true;
+    ports_.runtime.quit();
+}
+
+// The first lookup fetches the configuration from the service: a step the customer waits for.
+std::optional<std::string> ViewController::sysCfg(const std::string& key) {
+    ZOLTLib& lib = getZOLTlib();
+    if (lib.getSvrCfg()) return lib.getSysCfg(key);
+    std::optional<std::string> value;
+    step(app_text::kStepConfig, [&] { value = lib.getSysCfg(key); });
+    return value;
+}
+
+std::string ViewController::cn() {
+    return getZOLTlib().getCn().value_or("");
+}
+
+std::string ViewController::idno() const {
+    return ports_.view.text(outlet::kTxtUserIdNo);
+}

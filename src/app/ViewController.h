@@ -1,0 +1,209 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/AlertPort.h"
+#include "app/AppRuntime.h"
+#include "app/MainWindowView.h"
+#include "app/SheetPort.h"
+#include "service/ServiceEndpoint.h"
+#include "ui/ChgPfxPwdWindowController.h"
+#include "ui/ChgPfxPwdWindowControllerDelegate.h"
+#include "ui/DepCertWindowController.h"
+#include "ui/DepCertWindowControllerDelegate.h"
+#include "ui/LoadPfxWindowController.h"
+#include "ui/LoadPfxWindowControllerDelegate.h"
+#include "ui/SavePfxWindowController.h"
+#include "ui/SavePfxWindowControllerDelegate.h"
+#include "ui/UserAgreementWindowController.h"
+#include "ui/ZOLTDGDataSource.h"
+
+class CommonUtility;
+class Desktop;
+class ZOLTLib;
+
+// The ports through which the main window's workflows reach the user and the desktop.
+struct AppPorts {
+    MainWindowView& view;
+    AlertPort& alerts;
+    SheetPort& sheets;
+    AppRuntime& runtime;
+    Desktop& desktop;
+};
+
+// The main window's controller: start-up, login and function status, application and
+// renewal, certificate information and PFX selection, idle watch and login panel, browser
+// deployment, messages. Written as sequential steps; every step that may block goes through
+// AppRuntime::runBlocking, and dialogs continue in their sheet's completion handler.
+// Implemented across one file per workflow.
+class ViewController final : public SavePfxWindowControllerDelegate,
+                             public LoadPfxWindowControllerDelegate,
+                             public ChgPfxPwdWindowControllerDelegate,
+                             public DepCertWindowControllerDelegate {
+  public:
+    using SheetHandler = std::function<void(int)>;
+    using RandomSource = std::function<std::uint32_t()>;
+
+    ViewController(AppPorts ports, ServiceEndpoint endpoint, RandomSource random = {});
+    ~ViewController() override;
+    ViewController(const ViewController&) = delete;
+    ViewController& operator=(const ViewController&) = delete;
+
+    // --- Start-up and login (startup.cpp, login.cpp) ---
+    void viewDidLoad();
+    void viewDidAppear();
+    void doVersionCheck();
+    void btnLoginOnClick();
+    int doLogin();
+    int doLogout();
+    void setBtnStatus();
+    void setBtnStatus(const std::string& fnStatus, int certCount, int effectCertCount);
+    void invokeAutoPrcs(const std::string& fnStatus);
+    void doAutoProcess();
+    void setUserLogin(bool loggedIn) { userLogin_ = loggedIn; }
+    bool isUserLogin() const { return userLogin_; }
+    ZOLTLib& getZOLTlib();
+
+    // --- Application and renewal (apply.cpp, renew.cpp) ---
+    void btnApplyCertOnClick();
+    void btnRenewOnClick();
+    int doApplyCert(const std::string& cn);
+    void showUserAgreement(SheetHandler handler);
+    int doApplyCertSaveToPfx(const std::string& b64Cert, const std::string& b64PrivateKey,
+                             std::optional<std::string>& pfxFilePath, std::string& pfxFilePwd,
+                             std::string& errMsg);
+    void backupCert(const std::string& pfxFilePath);
+    int doRenewCert(const std::string& cn);
+    int doRenewCertWithSign(const std::string& cn);
+    int doRenewCert(const std::string& cn, const std::string& pfxFilePath,
+                    const std::string& pfxFilePwd);
+    int savePfxFileNorv(const std::string& b64Cert, const std::string& pfxFilePath,
+                        const std::string& pfxFilePwd);
+
+    // --- Certificate information and PFX selection (certinfo.cpp, dialogs.cpp) ---
+    void btnQrySvrCertInfoOnClick();
+    void btnQryClntCertInfoOnClick();
+    void btnChgPfxPwdOnClick();
+    void btnBrowsePfxFileOnClick();
+    int doQrySvrCertInfo(const std::string& cn);
+    void renderSvrCertInfo(const StringMap& certInfo);
+    int doQryClntCertInfo(const std::string& cn) { return doQryClntCertInfo(cn, false); }
+    int doQryClntCertInfo(const std::string& cn, bool tryToLoad);
+    void renderClntCertInfo(const StringMap& certInfo);
+    void doSelectCert();
+    int doChangePfxPwd(const std::string& cn);
+    void setCurrentPfxFilePath(const std::optional<std::string>& path);
+    void setCurrentPfxFilePwd(const std::optional<std::string>& password);
+    void showSavePfxWindow(const std::string& b64Cert, const std::string& b64PrivateKey,
+                           SheetHandler handler);
+    void showLoadPfxWindow(const std::string& cn, const std::string& issuer,
+                           const std::string& hexSerial, const std::string& certHash,
+                           SheetHandler handler);
+    void showChgPfxPwdWindow(SheetHandler handler);
+    void showDepCertWindow(SheetHandler handler);
+    void getSavePfxWindowData(const std::string& pfxFilePath, const std::string& pfxFileName,
+                              const std::string& pfxFilePwd) override;
+    void getLoadPfxWindowData(const std::string& pfxFilePath, const std::string& pfxFilePwd,
+                              const StringMap& certInfo) override;
+    void getChgPwdWindowData(const std::string& pfxFilePath,
+                             const std::string& pfxFilePwd) override;
+    void getDepCertWindowData(const std::vector<StringMap>& browsersInfo) override;
+
+    // --- Idle watch, keep-alive and login panel (idle.cpp, loginpanel.cpp) ---
+    void doIAmAlive();
+    void registerEventMonitor();
+    void checkIdle();
+    void chkShowPwdPlaintextOnClick();
+    void btnPwdHintOnClick();
+    void btnUsageLinkOnClick();
+    void btnDownloadLinkOnClick();
+    void btnCrtIdnoOnClick();
+    std::string createIdno();
+
+    // --- Browser deployment (deploy.cpp) ---
+    void btnDepCertOnClick();
+    int doDepCert(const std::string& cn);
+    int doDepCertChooseBrowser();
+
+    // --- Messages (messages.cpp) ---
+    void doAlert(const std::string& text);
+    void doAlert(const std::string& title, const std::string& text);
+    bool doConfirm(const std::string& text);
+    bool doConfirm(const std::string& title, const std::string& text);
+    void showErrMsg(int code);
+    void showErrMsg(int code, const std::string& errMsg2);
+
+    // --- State the window and the tests may read ---
+    const std::string& currentFnStatus() const { return currentFnStatus_; }
+    bool isWorkflowStarted() const { return workflowStarted_; }
+    bool isDeploymentPending() const { return pendingDeployment_; }
+    bool isQuitting() const { return quitting_; }
+    std::optional<double> lastActivity() const { return lastActivity_; }
+    const StringMap& applyCertInfo() const { return applyCertInfo_; }
+
+  private:
+    // Runs one blocking step through the runtime; timer work that comes due meanwhile waits
+    // until it has ended, so no two exchanges with the service ever overlap.
+    void step(const char* label, const std::function<void()>& work);
+    long runAlert(const Alert& alert);
+    // Runs the timer work that came due during a blocking step, an alert or a panel.
+    void runDeferred();
+    void quit();
+    std::optional<std::string> sysCfg(const std::string& key);
+    int fetchFnStatus(std::string& fnStatus, int& certCount, int& effectCertCount);
+    std::string cn();
+    std::string idno() const;
+    bool maySheet() const;
+    template <class Controller>
+    void openSheet(Controller& controller, SheetHandler handler);
+    PfxPasswordRules passwordRules();
+    // The stored PFX path and password of the user become the session's current ones; the
+    // ID number becomes the password when nothing is stored.
+    void takeStoredPfx();
+    // Records the user's PFX file; on failure says so, since the next start would not find it.
+    bool recordPfx(const std::string& pfxPath, const std::string& password);
+    void reportActivation(int rc, const std::string& shownPath, const char* failed,
+                          const char* done, const char* reminder);
+    void renderTable(const char* outletName, ZOLTDGDataSource& ds, const StringMap& certInfo,
+                     bool withState);
+    static std::string formatDate(const CommonUtility& util, const std::string& value);
+
+    AppPorts ports_;
+    ServiceEndpoint endpoint_;
+    RandomSource random_;
+    std::unique_ptr<ZOLTLib> lib_;
+
+    // Process-wide workflow state
+    bool userLogin_ = false;
+    bool workflowStarted_ = false;
+    bool pendingDeployment_ = false;
+    std::optional<double> lastActivity_;
+
+    // Blocking steps, alerts and the timer work waiting for them
+    int modalDepth_ = 0;
+    bool keepAliveDeferred_ = false;
+    bool idleCheckDeferred_ = false;
+    bool sheetOpen_ = false;
+    bool quitting_ = false;
+
+    std::string currentFnStatus_;
+    StringMap applyCertInfo_;
+    ZOLTDGDataSource svrCertInfoDs_;
+    ZOLTDGDataSource clntCertInfoDs_;
+    std::unique_ptr<SavePfxWindowController> savePfxFileController_;
+    std::unique_ptr<LoadPfxWindowController> loadPfxFileController_;
+    std::unique_ptr<ChgPfxPwdWindowController> chgPfxPwdController_;
+    std::unique_ptr<DepCertWindowController> depCertController_;
+    std::unique_ptr<UserAgreementWindowController> userAgreementWindowController_;
+    StringMap savePfxFileWindowResult_;
+    StringMap loadPfxFileWindowResult_;
+    StringMap loadPfxCertInfo_;
+    StringMap chgPfxPwdWindowResult_;
+    std::vector<StringMap> depCertSelectedBrowsersInfo_;
+    std::optional<std::string> origWindowTitle_;
+};

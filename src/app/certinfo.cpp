@@ -1,0 +1,155 @@
+#include <filesystem>
+
+#include "app/AppTexts.h"
+#include "app/Outlets.h"
+#include "app/ViewController.h"
+#include "platform/Desktop.h"
+#include "service/ZOLTLib.h"
+
+void ViewController::btnQrySvrCertInfoOnClick() {
+    doQrySvrCertInfo(cn());
+}
+
+void ViewController::btnQryClntCertInfoOnClick() {
+    doQrySvrCertInfo(cn());
+    doQryClntCertInfo(cn());
+}
+
+void ViewController::btnChgPfxPwdOnClick() {
+    doChangePfxPwd(cn());
+}
+
+void ViewController::btnBrowsePfxFileOnClick() {
+    doSelectCert();
+}
+
+int ViewController::doQrySvrCertInfo(const std::string& cn) {
+    StringMap certInfo;
+    std::string errMsg;
+    int rc = 1;
+    step(app_text::kStepSvrQuery, [&] { rc = getZOLTlib().qrySvrCertInfo(cn, certInfo, errMsg); });
+    // A refusal answers 0 without a record: the table keeps what it showed.
+    if (rc == 0 && !certInfo.empty()) renderSvrCertInfo(certInfo);
+    return rc;
+}
+
+// A value that starts with fourteen digits is a time stamp; anything else shows as it is.
+std::string ViewController::formatDate(const CommonUtility& util, const std::string& value) {
+    const std::string pattern = "^(\\d{4})(\\d{2})(\\d{2})(\\d{2})(\\d{2})(\\d{2}).*$";
+    if (!util.regexMatch(value, pattern)) return value;
+    return util.regexReplace(value, pattern, "$1/$2/$3 $4:$5:$6");
+}
+
+void ViewController::renderTable(const char* outletName, ZOLTDGDataSource& ds,
+                                 const StringMap& certInfo, bool withState) {
+    const CommonUtility& util = getZOLTlib().util();
+    auto value = [&](const char* key) {
+        auto it = certInfo.find(key);
+        return it == certInfo.end() ? std::string{} : it->second;
+    };
+    ds.reset();
+    auto row = [&](const char* label, const std::string& text) {
+        ds.addDataItem({{"Column1", label}, {"Column2", text}});
+    };
+    row("身分證號", value("certUserId"));
+    row("CN", value("cn"));
+    row("憑證序號", value("serial"));
+    row("憑證效期(起)", formatDate(util, value("notBefore")));
+    row("憑證效期(迄)", formatDate(util, value("notAfter")));
+    if (withState) {
+        row("憑證狀態", value("stateMessage") + "(" + value("state") + ")");
+        row("憑證安裝", value("actFlg") == "Y" ? app_text::kInstalled : app_text::kNotInstalled);
+    }
+    ports_.view.showTable(outletName, ds);
+}
+
+void ViewController::renderSvrCertInfo(const StringMap& certInfo) {
+    renderTable(outlet::kTvSvrCertInfo, svrCertInfoDs_, certInfo, true);
+}
+
+void ViewController::renderClntCertInfo(const StringMap& certInfo) {
+    renderTable(outlet::kTvClntCertInfo, clntCertInfoDs_, certInfo, false);
+}
+
+void ViewController::takeStoredPfx() {
+    ZOLTLib& lib = getZOLTlib();
+    std::string path, password;
+    if (lib.util().loadFromProperties(idno(), path, password)) {
+        lib.setCurrentPfxFilePath(path);
+        lib.setCurrentPfxFilePwd(password);
+    } else {
+        lib.setCurrentPfxFilePwd(idno());
+    }
+}
+
+int ViewController::doQryClntCertInfo(const std::string& cn, bool /*tryToLoad*/) {
+    ZOLTLib& lib = getZOLTlib();
+    takeStoredPfx();
+    const std::string path = lib.getCurrentPfxFilePath().value_or("");
+    const std::string pwd = lib.getCurrentPfxFilePwd().value_or("");
+    StringMap certInfo;
+    std::string errMsg;
+    int rc = 1;
+    step(app_text::kStepClntQuery,
+         [&] { rc = lib.qryClntCertInfo(cn, path, pwd, certInfo, errMsg); });
+    if (rc == 0) {
+        renderClntCertInfo(certInfo);
+        std::error_code error;
+        if (!std::filesystem::exists(lib.util().getPropertiesPath(), error)) {
+            recordPfx(path, pwd);
+            setCurrentPfxFilePath(path);
+        }
+        return 0;
+    }
+    showLoadPfxWindow("", "", "", "", [this](int loaded) {
+        if (loaded != 1) {
+            doAlert(app_text::kClntQueryCancelled);
+        } else {
+            renderClntCertInfo(loadPfxCertInfo_);
+            ZOLTLib& lib = getZOLTlib();
+            recordPfx(lib.getCurrentPfxFilePath().value_or(""),
+                      lib.getCurrentPfxFilePwd().value_or(""));
+            setCurrentPfxFilePath(lib.getCurrentPfxFilePath());
+            if (pendingDeployment_) {
+                ports_.desktop.log("do deployCert again!");
+                doDepCert(this->cn());
+                pendingDeployment_ = false;
+            }
+        }
+        doAutoProcess();
+    });
+    return -1;
+}
+
+void ViewController::doSelectCert() {
+    showLoadPfxWindow("", "", "", "", [this, id = idno()](int loaded) {
+        if (loaded != 1) {
+            doAlert(app_text::kSelectCancelled);
+            return;
+        }
+        renderClntCertInfo(loadPfxCertInfo_);
+        ZOLTLib& lib = getZOLTlib();
+        const bool recorded = lib.util().saveToProperties(
+            id, lib.getCurrentPfxFilePath().value_or(""), lib.getCurrentPfxFilePwd().value_or(""));
+        doAlert(recorded ? app_text::kSelectDone : app_text::kPropertiesFailed);
+    });
+}
+
+// The dialog re-protects the file itself; the stored password stays the old one, so the next
+// local query asks for the file with its new password.
+int ViewController::doChangePfxPwd(const std::string& /*cn*/) {
+    showChgPfxPwdWindow([this](int changed) {
+        doAlert(changed == 1 ? app_text::kPwdChanged : app_text::kCancelled);
+    });
+    return -1;
+}
+
+void ViewController::setCurrentPfxFilePath(const std::optional<std::string>& path) {
+    ZOLTLib& lib = getZOLTlib();
+    if (path && !path->empty()) lib.setCurrentPfxFilePath(path);
+    ports_.view.setText(outlet::kLblPfxFilePath, lib.getCurrentPfxFilePath().value_or(""));
+}
+
+void ViewController::setCurrentPfxFilePwd(const std::optional<std::string>& password) {
+    getZOLTlib().setCurrentPfxFilePwd(password);
+}

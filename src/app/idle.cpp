@@ -1,0 +1,86 @@
+#include "app/AppTexts.h"
+#include "app/IdNumber.h"
+#include "app/Outlets.h"
+#include "app/ViewController.h"
+#include "platform/Desktop.h"
+#include "service/ZOLTLib.h"
+
+// Keep-alive: its outcome is not looked at; the next tick tries again.
+void ViewController::doIAmAlive() {
+    if (modalDepth_ > 0 || quitting_) {
+        keepAliveDeferred_ = !quitting_;
+        return;
+    }
+    step(app_text::kStepKeepAlive, [this] { getZOLTlib().iAmAlive(); });
+}
+
+void ViewController::registerEventMonitor() {
+    ports_.runtime.watchInput([this] {
+        lastActivity_ = ports_.runtime.now();
+        MainWindowView& view = ports_.view;
+        if (!origWindowTitle_) origWindowTitle_ = view.windowTitle();
+        if (view.windowTitle() != *origWindowTitle_) view.setWindowTitle(*origWindowTitle_);
+    });
+}
+
+// Idle for more than 300 seconds logs out and quits without asking; the last 30 seconds count
+// down in the window title.
+void ViewController::checkIdle() {
+    if (modalDepth_ > 0 || quitting_) {
+        idleCheckDeferred_ = !quitting_;
+        return;
+    }
+    const double now = ports_.runtime.now();
+    MainWindowView& view = ports_.view;
+    if (!origWindowTitle_) origWindowTitle_ = view.windowTitle();
+    if (!lastActivity_) lastActivity_ = now;
+    const float idle = static_cast<float>(now - *lastActivity_);
+    if (idle > 300) {
+        doLogout();
+        quit();
+    } else if (idle > 270) {
+        const int left = static_cast<int>(300 - idle);
+        view.setWindowTitle(
+            app_text::fill(app_text::fill(app_text::kIdleCountdown, *origWindowTitle_).c_str(),
+                           std::to_string(left)));
+    } else if (view.windowTitle() != *origWindowTitle_) {
+        view.setWindowTitle(*origWindowTitle_);
+    }
+}
+
+void ViewController::chkShowPwdPlaintextOnClick() {
+    MainWindowView& view = ports_.view;
+    const bool plain = view.isChecked(outlet::kChkShowPwdPlainText);
+    const char* from = plain ? outlet::kTxtSecureLoginPwd : outlet::kTxtLoginPwd;
+    const char* to = plain ? outlet::kTxtLoginPwd : outlet::kTxtSecureLoginPwd;
+    view.setText(to, view.text(from));
+    view.setVisible(to, true);
+    view.setVisible(from, false);
+}
+
+void ViewController::btnPwdHintOnClick() {
+    doAlert(app_text::kPwdHint);
+}
+
+void ViewController::btnUsageLinkOnClick() {
+    ports_.desktop.openUrl(sysCfg("usageLink.url").value_or(""));
+}
+
+void ViewController::btnDownloadLinkOnClick() {
+    ports_.desktop.openUrl(sysCfg("downloadLink.url").value_or(""));
+}
+
+void ViewController::btnCrtIdnoOnClick() {
+    const std::string id = createIdno();
+    MainWindowView& view = ports_.view;
+    view.setText(outlet::kTxtUserIdNo, id);
+    view.setText(view.isChecked(outlet::kChkShowPwdPlainText) ? outlet::kTxtLoginPwd
+                                                              : outlet::kTxtSecureLoginPwd,
+                 id);
+}
+
+std::string ViewController::createIdno() {
+    const std::uint32_t r1 = random_();
+    const std::uint32_t r2 = random_();
+    return IdNumber::create(r1, r2);
+}

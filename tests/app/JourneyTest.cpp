@@ -1,0 +1,173 @@
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "WorkflowFixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace app_text;
+constexpr long long kDay = 24 * 60 * 60;
+
+int mode(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? static_cast<int>(st.st_mode & 0777) : -1;
+}
+
+std::string storedPassword(const ZOLTLib& lib, const std::string& id) {
+    std::string path, password;
+    lib.util().loadFromProperties(id, path, password);
+    return password;
+}
+
+class Journey : public WorkflowFixture {};
+
+// One customer from the first start to the logout: every workflow of the main window once.
+TEST_F(Journey, ApplyBackUpDeployQueryChangeReloadRenewAndLogOut) {
+    vc.viewDidLoad();
+    vc.viewDidAppear();
+    EXPECT_EQ(view.title, "Norvale證券憑證管理 V1.0");
+    take();
+
+    login("  a123456789\t");
+    EXPECT_EQ(view.text(outlet::kTxtUserIdNo), "A123456789");
+    EXPECT_EQ(view.text(outlet::kBtnLogin), kLogout);
+    EXPECT_FALSE(view.enabled(outlet::kTxtUserIdNo));
+    EXPECT_TRUE(view.enabled(outlet::kBtnApplyCert));
+    EXPECT_FALSE(view.enabled(outlet::kBtnRenewCert));
+    const Journal started = take();
+    const Journal expected = {"step " + std::string(kStepLogin),
+                              "timer 300",
+                              "watch",
+                              "timer 5",
+                              "alert 提示訊息|登入作業已完成|好",
+                              "step " + std::string(kStepFnStatus),
+                              "alert 確認資訊|直接開始憑證申請??|好,取消",
+                              "sheet agreement"};
+    EXPECT_EQ(started, expected);
+
+    // Apply: the file at the default path with the ID number as password, then a backup.
+    fs::create_directory(home() + "/usb");
+    runtime.folders.push_back(home() + "/usb");
+    sheets.agree(true);
+    EXPECT_EQ(said(), (std::vector<std::string>{fill(kApplyDone, pfxPath()), kApplyReminder,
+                                                kBackupOffer, kDeployExplain}));
+    EXPECT_EQ(mode(pfxPath()), 0600);
+    EXPECT_EQ(mode(home() + "/usb/Norvale.pfx"), 0600);
+    EXPECT_EQ(lib().util().getFile(home() + "/usb/Norvale.pfx"), lib().util().getFile(pfxPath()));
+    EXPECT_EQ(properties()["A123456789_PfxFileName"], pfxPath());
+    EXPECT_EQ(storedPassword(lib(), "A123456789"), "A123456789");
+    EXPECT_EQ(view.text(outlet::kLblPfxFilePath), pfxPath());
+    ASSERT_EQ(desktop.opened.size(), 1u);
+    EXPECT_EQ(desktop.opened[0].appPath, "/apps/chrome.desktop");
+    EXPECT_TRUE(vc.isWorkflowStarted());
+    EXPECT_EQ(vc.currentFnStatus(), "00");
+
+    // Both tables from one click.
+    vc.btnQryClntCertInfoOnClick();
+    EXPECT_TRUE(said().empty());
+    const auto server = view.table(outlet::kTvSvrCertInfo);
+    ASSERT_EQ(server.size(), 7u);
+    EXPECT_EQ(server[0], "身分證號=A123456789");
+    EXPECT_EQ(server[1], "CN=A123456789-00");
+    EXPECT_EQ(server[6], "憑證安裝=已完成安裝");
+    const auto local = view.table(outlet::kTvClntCertInfo);
+    ASSERT_EQ(local.size(), 5u);
+    EXPECT_EQ(local[2], server[2]);  // the same serial on both sides
+    EXPECT_TRUE(local[3].find("憑證效期(起)=20") == 0 && local[3].find('/') != std::string::npos)
+        << local[3];
+
+    // A new password for the file, then the file chosen again with it.
+    vc.btnChgPfxPwdOnClick();
+    sheets.changePwd("A123456789", "newpass12");
+    EXPECT_EQ(said(), std::vector<std::string>{kPwdChanged});
+    EXPECT_TRUE(lib().getClientCertInfo(pfxPath(), "newpass12", {}, {}, {}, {}));
+    vc.btnBrowsePfxFileOnClick();
+    sheets.loadPfx(pfxPath(), "newpass12");
+    EXPECT_EQ(said(), std::vector<std::string>{kSelectDone});
+    EXPECT_EQ(storedPassword(lib(), "A123456789"), "newpass12");
+
+    // Renewal once due: signed with the file the store names, written back at the default
+    // path under the ID number.
+    service.advanceClock(340 * kDay);
+    vc.setBtnStatus();
+    EXPECT_TRUE(view.enabled(outlet::kBtnRenewCert));
+    take();
+    alerts.answers = {0, 0, 1};  // the two messages, then no backup
+    vc.btnRenewOnClick();
+    sheets.agree(true);
+    EXPECT_EQ(said(), (std::vector<std::string>{fill(kRenewDone, pfxPath()), kRenewReminder,
+                                                kBackupOffer, kDeployExplain}));
+    EXPECT_EQ(storedPassword(lib(), "A123456789"), "A123456789");
+    EXPECT_EQ(count("renewCert"), 1);
+    EXPECT_EQ(vc.currentFnStatus(), "00");
+    EXPECT_EQ(desktop.opened.size(), 2u);
+
+    vc.btnLoginOnClick();
+    EXPECT_EQ(said(), std::vector<std::string>{kLogoutQuestion});
+    EXPECT_EQ(runtime.quits, 1);
+    EXPECT_EQ(count("doLogout"), 1);
+    EXPECT_EQ(runtime.deepest, 1);
+}
+
+// Without a configured default path the save dialog asks; its answer is not stored.
+class NoDefaultPath : public WorkflowFixture {
+  protected:
+    NoDefaultPath()
+        : WorkflowFixture({{"sysCfg", R"({"depCert.templateUrl": "#base#/files/template.html",
+            "depCert.autoDeploy": "Y", "pfx.pwd.minLen": "8", "pfx.pwd.digit": "Y"})"}}) {}
+};
+
+TEST_F(NoDefaultPath, SaveDialogChecksCancelsAndThenWritesWhereChosen) {
+    alerts.answers = {0, 0};
+    login();
+    sheets.agree(true);
+    sheets.savePfx("abc", "abc");
+    ASSERT_TRUE(sheets.isOpen());
+    sheets.cancel();
+    const Journal first = take();
+    EXPECT_NE(std::find_if(first.begin(), first.end(),
+                           [](const std::string& e) { return e.rfind("dialog 錯誤|", 0) == 0; }),
+              first.end());
+    EXPECT_EQ(first.back(), "alert 提示訊息|" + std::string(kSaveCancelled) + "|好");
+    EXPECT_EQ(count("activeCert"), 0);
+
+    // The application is still pending; its key waited in the private key cache.
+    vc.setBtnStatus();
+    EXPECT_EQ(vc.currentFnStatus().substr(0, 1), "2");
+    vc.btnApplyCertOnClick();
+    sheets.agree(true);
+    sheets.savePfx("abcd1234", "abcd1234");
+    const std::string written = lib().getCurrentPfxFilePath().value_or("");
+    const auto shown = said();
+    ASSERT_GE(shown.size(), 2u);
+    EXPECT_EQ(shown[0], fill(kApplyDone, fs::path(written).parent_path().string()));
+    EXPECT_TRUE(lib().getClientCertInfo(written, "abcd1234", {}, {}, {}, {}));
+    EXPECT_EQ(mode(written), 0600);
+    EXPECT_TRUE(properties().empty());
+    EXPECT_EQ(count("activeCert"), 1);
+}
+
+// Failures on the way of an application: what is still done and what is not.
+TEST_F(Journey, FailedExportStopsBeforeActivationAndFailedActivationStillRefreshes) {
+    fs::create_directory(pfxPath());  // a folder where the file should go
+    alerts.answers = {0, 0};
+    login();
+    take();
+    sheets.agree(true);
+    EXPECT_EQ(said(), (std::vector<std::string>{kSaveFailed}));
+    EXPECT_EQ(count("activeCert"), 0);
+    fs::remove(pfxPath());
+
+    service.setRule("activeCert", R"({"rtnCode": "5701", "rtnMsg": "x"})");
+    vc.btnApplyCertOnClick();
+    sheets.agree(true);
+    const auto shown = said();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown[0], kApplyFailed);
+    EXPECT_NE(std::find(shown.begin(), shown.end(), kBackupOffer), shown.end());
+    EXPECT_TRUE(fs::exists(pfxPath()));
+}
+
+}  // namespace

@@ -1,0 +1,225 @@
+#include <random>
+#include <set>
+
+#include "WorkflowFixture.h"
+#include "app/IdNumber.h"
+
+namespace {
+
+using namespace app_text;
+
+class Session : public WorkflowFixture {
+  protected:
+    explicit Session(std::map<std::string, std::string> o = {}) : WorkflowFixture(std::move(o)) {}
+};
+
+class OutdatedClient : public Session {
+  protected:
+    OutdatedClient() : Session({{"acceptedVersions", R"(["9.9"])"}}) {}
+};
+
+TEST_F(Session, CurrentVersionStartsWithoutQuitting) {
+    vc.viewDidLoad();
+    EXPECT_EQ(take(), Journal{"step " + std::string(kStepVersion)});
+    EXPECT_EQ(runtime.quits, 0);
+}
+
+TEST_F(OutdatedClient, DownloadsOpensTheInstallerAndQuits) {
+    vc.viewDidLoad();
+    EXPECT_EQ(said(), (std::vector<std::string>{kOutdated, kDownloaded}));
+    ASSERT_EQ(desktop.openedFiles.size(), 1u);
+    EXPECT_EQ(lib().util().getFile(desktop.openedFiles[0]).value_or(Bytes{}).empty(), false);
+    EXPECT_EQ(runtime.quits, 1);
+    vc.viewDidAppear();  // the window that still appears asks nothing more of the service
+    EXPECT_TRUE(take().empty());
+}
+
+TEST_F(Session, DeadServiceTakesTheUpdatePathAndQuits) {
+    ViewController dead({view, alerts, sheets, runtime, desktop},
+                        {"127.0.0.1:1", service.servicePublicKeyPem(), service.trustAnchorPem()});
+    dead.viewDidLoad();
+    EXPECT_EQ(said(), (std::vector<std::string>{kOutdated, kDownloadFailed}));
+    EXPECT_EQ(runtime.quits, 1);
+}
+
+TEST_F(Session, LoginReadsTheVisibleFieldAndReportsRefusals) {
+    struct Case {
+        std::string id;
+        bool plainShown;
+        std::string plain, secure;
+        std::string said;  // "" when logged in
+    };
+    const std::vector<Case> cases = {
+        {" \t ", false, "", "demo1234", kIdEmpty},
+        {"a123456789", true, "wrong", "demo1234", "*"},
+        {"A123456789", false, "demo1234", "wrong", "*"},
+        {"A123456789", true, "demo1234", "wrong", ""},
+    };
+    for (const auto& c : cases) {
+        view.texts[outlet::kTxtUserIdNo] = c.id;
+        view.checked[outlet::kChkShowPwdPlainText] = c.plainShown;
+        view.texts[outlet::kTxtLoginPwd] = c.plain;
+        view.texts[outlet::kTxtSecureLoginPwd] = c.secure;
+        alerts.answers = {0, 1};  // dismiss, then decline any proposal
+        vc.btnLoginOnClick();
+        const auto shown = said();
+        ASSERT_FALSE(shown.empty()) << c.id;
+        if (c.said.empty()) {
+            EXPECT_EQ(shown[0], kLoginDone);
+        } else if (c.said == "*") {
+            EXPECT_NE(shown[0], kLoginDone);  // the service's own words
+            EXPECT_EQ(shown.size(), 1u);
+        } else {
+            EXPECT_EQ(shown, std::vector<std::string>{c.said});
+        }
+        EXPECT_EQ(vc.isUserLogin(), c.said.empty()) << c.id << "/" << c.secure;
+        EXPECT_EQ(view.text(outlet::kBtnLogin), c.said.empty() ? kLogout : kLogin);
+    }
+}
+
+TEST_F(Session, RefusalWithoutMessageSaysLoginFailed) {
+    service.setRule("doLogin", R"({"rtnCode": "9001", "rtnMsg": ""})");
+    login();
+    EXPECT_EQ(said(), std::vector<std::string>{kLoginFailed});
+    EXPECT_TRUE(view.enabledState.count(outlet::kTxtUserIdNo) == 0);  // never locked
+}
+
+TEST_F(Session, StatusDecidesButtonsAndProposal) {
+    struct Case {
+        std::string fn;
+        int certs, effective;
+        bool apply, renew, query, change;
+        std::string proposal;
+    };
+    const std::vector<Case> cases = {
+        {"10", 0, 0, true, false, false, false, kProposeApply},
+        {"20", 1, 0, true, false, true, false, kProposeApplyUnfinished},
+        {"21", 1, 1, true, true, true, true, kProposeApplyUnfinished},
+        {"01", 1, 1, false, true, true, true, kProposeRenew},
+        {"02", 1, 1, false, true, true, true, kProposeRenewUnfinished},
+        {"00", 1, 1, false, false, true, true, ""},
+        {"00", 0, 0, false, false, false, false, ""},
+        {"0", 1, 0, false, false, true, false, ""},
+    };
+    for (const auto& c : cases) {
+        FakeMainWindow window;
+        ScriptedSheets dialogs(journal);
+        ViewController fresh({window, alerts, dialogs, runtime, desktop}, endpoint());
+        fresh.setBtnStatus(c.fn, c.certs, c.effective);
+        EXPECT_EQ(window.enabled(outlet::kBtnApplyCert), c.apply) << c.fn;
+        EXPECT_EQ(window.enabled(outlet::kBtnRenewCert), c.renew) << c.fn;
+        for (const char* b : {outlet::kBtnQrySvrCertInfo, outlet::kBtnQryClntCertInfo,
+                              outlet::kBtnPwdHint, outlet::kBtnBrowsePfxFile}) {
+            EXPECT_EQ(window.enabled(b), c.query) << c.fn << " " << b;
+        }
+        EXPECT_EQ(window.enabled(outlet::kBtnChgPfxPwd), c.change) << c.fn;
+        EXPECT_EQ(window.enabled(outlet::kBtnDepCert), c.change) << c.fn;
+        // The local query of an application digit 2 is skipped: no dialog for it.
+        EXPECT_EQ(dialogs.isOpen(), c.effective > 0 && c.fn[0] != '2') << c.fn;
+        take();
+        alerts.answers = {1};
+        fresh.invokeAutoPrcs(c.fn);
+        EXPECT_EQ(said(), c.proposal.empty() ? std::vector<std::string>{}
+                                             : std::vector<std::string>{c.proposal})
+            << c.fn;
+    }
+}
+
+TEST_F(Session, ErrorMessagesFallBackToTheCode) {
+    struct Case {
+        int code;
+        std::string errMsg2;
+        std::vector<std::string> said;
+    };
+    const std::vector<Case> cases = {
+        {0, "", {}},
+        {12345, "", {"不明的錯誤(錯誤代碼 12345)"}},
+        {0, "服務說明", {"服務說明"}},
+        {52303, "", {lib().getErrMsg(52303)}},
+    };
+    for (const auto& c : cases) {
+        vc.showErrMsg(c.code, c.errMsg2);
+        EXPECT_EQ(said(), c.said) << c.code;
+    }
+    EXPECT_NE(lib().getErrMsg(52303), "52303");
+}
+
+TEST_F(Session, IdleCountdownLogoutAndKeepAlive) {
+    alerts.answers = {0, 1};
+    login();
+    view.title = "Norvale證券憑證管理 V1.0";
+    runtime.press();
+    runtime.advance(270);
+    EXPECT_EQ(view.title, "Norvale證券憑證管理 V1.0");
+    runtime.advance(2);
+    EXPECT_EQ(view.title, "Norvale證券憑證管理 V1.0");  // the next check is at 275 s
+    runtime.advance(3);
+    EXPECT_EQ(view.title, "Norvale證券憑證管理 V1.0:25秒後將自動登出並關閉應用程式");
+    runtime.press();
+    EXPECT_EQ(view.title, "Norvale證券憑證管理 V1.0");
+    EXPECT_EQ(runtime.quits, 0);
+    runtime.advance(200);
+    EXPECT_EQ(count("iAmAlive"), 1);  // 300 s after the login
+
+    // A step during which the keep-alive and the idle check come due: they wait for it.
+    runtime.press();
+    runtime.nextStepSeconds = 150;
+    take();
+    vc.btnQrySvrCertInfoOnClick();
+    const Journal during = take();
+    EXPECT_EQ(runtime.deepest, 1);
+    ASSERT_EQ(during.size(), 2u);
+    EXPECT_EQ(during[0], "step " + std::string(kStepSvrQuery));
+    EXPECT_EQ(during[1], "step " + std::string(kStepKeepAlive));
+    EXPECT_EQ(count("iAmAlive"), 2);
+
+    runtime.advance(301);
+    EXPECT_EQ(runtime.quits, 1);
+    EXPECT_EQ(count("doLogout"), 1);
+    EXPECT_TRUE(said().empty());  // no question before the idle logout
+}
+
+TEST_F(Session, LoginPanelCarriesThePasswordAndFillsGeneratedNumbers) {
+    view.texts[outlet::kTxtSecureLoginPwd] = "typed";
+    view.checked[outlet::kChkShowPwdPlainText] = true;
+    vc.chkShowPwdPlaintextOnClick();
+    EXPECT_EQ(view.text(outlet::kTxtLoginPwd), "typed");
+    EXPECT_TRUE(view.visible[outlet::kTxtLoginPwd]);
+    EXPECT_FALSE(view.visible[outlet::kTxtSecureLoginPwd]);
+    view.texts[outlet::kTxtLoginPwd] = "typed more";
+    view.checked[outlet::kChkShowPwdPlainText] = false;
+    vc.chkShowPwdPlaintextOnClick();
+    EXPECT_EQ(view.text(outlet::kTxtSecureLoginPwd), "typed more");
+
+    vc.btnCrtIdnoOnClick();
+    EXPECT_EQ(view.text(outlet::kTxtUserIdNo).size(), 10u);
+    EXPECT_EQ(view.text(outlet::kTxtSecureLoginPwd), view.text(outlet::kTxtUserIdNo));
+}
+
+// Codes of the published scheme, written out here independently of the generator.
+int schemeCode(char letter) {
+    const std::string order = "ABCDEFGHJKLMNPQRSTUVXYWZIO";
+    return 10 + static_cast<int>(order.find(letter));
+}
+
+TEST(IdNumberTest, EveryGeneratedNumberPassesTheCheck) {
+    std::set<char> letters;
+    std::mt19937 random(12345);
+    for (int i = 0; i < 10000; ++i) {
+        const std::string id = IdNumber::create(random(), random());
+        ASSERT_EQ(id.size(), 10u);
+        ASSERT_TRUE(id[0] >= 'A' && id[0] <= 'Z') << id;
+        ASSERT_TRUE(id[1] == '1' || id[1] == '2') << id;
+        const int code = schemeCode(id[0]);
+        int sum = code / 10 + (code % 10) * 9 + (id[9] - '0');
+        for (int d = 1; d <= 8; ++d) sum += (id[d] - '0') * (9 - d);
+        ASSERT_EQ(sum % 10, 0) << id;
+        letters.insert(id[0]);
+    }
+    EXPECT_EQ(letters.size(), 26u);
+    EXPECT_EQ(IdNumber::letterCode('U'), 28);
+    EXPECT_EQ(IdNumber::letterCode('V'), 29);
+    EXPECT_EQ(IdNumber::create(20, 0).substr(0, 2), "U1");
+}
+
+}  // namespace
