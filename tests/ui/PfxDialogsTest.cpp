@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <filesystem>
 
 #include "crypto/RSAUtility.h"
 #include "support/FakeDesktop.h"
@@ -34,27 +35,30 @@ struct RecordingDelegate final : SavePfxWindowControllerDelegate,
     std::vector<std::string> calls;
 };
 
-class PfxDialogs : public testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        pki = new TestPki();
+struct Customer {
+    std::string b64Cert, keyPem;
+};
+
+// One certificate for every case: the openssl tool takes a while to make one.
+const Customer& customer() {
+    static const Customer made = [] {
+        TestPki pki;
         std::string keyPath;
         const std::string cert =
-            pki->issue(pki->newRequest("/CN=A123456789-00/OU=RA/O=Bank/C=TW", keyPath), "0x012A");
-        b64Cert = new std::string(pki->certBase64(cert));
+            pki.issue(pki.newRequest("/CN=A123456789-00/OU=RA/O=Bank/C=TW", keyPath), "0x012A");
         auto key = OpensslTool::readFile(keyPath);
-        keyPem = new std::string(key.begin(), key.end());
-    }
-    static void TearDownTestSuite() {
-        delete pki;
-        delete b64Cert;
-        delete keyPem;
-    }
+        return Customer{pki.certBase64(cert), std::string(key.begin(), key.end())};
+    }();
+    return made;
+}
 
+class PfxDialogs : public testing::Test {
+  protected:
     // A PFX of the customer's certificate in the temporary home.
     std::string writePfx(const std::string& pwd) {
         const std::string path = desktop.homePath() + "/a.pfx";
-        EXPECT_EQ(RSAUtility(util).savePfxFile(*b64Cert, *keyPem, path, pwd), 0);
+        EXPECT_EQ(RSAUtility(util).savePfxFile(customer().b64Cert, customer().keyPem, path, pwd),
+                  0);
         return path;
     }
     bool opens(const std::string& path, const std::string& pwd) {
@@ -62,44 +66,15 @@ class PfxDialogs : public testing::Test {
         return RSAUtility(util).loadPfx(path, pwd, info) == 0;
     }
 
-    static TestPki* pki;
-    static std::string* b64Cert;
-    static std::string* keyPem;
     FakeDesktop desktop;
     CommonUtility util{desktop};
     ScriptedDialogHost host;
     RecordingDelegate delegate;
 };
 
-TestPki* PfxDialogs::pki = nullptr;
-std::string* PfxDialogs::b64Cert = nullptr;
-std::string* PfxDialogs::keyPem = nullptr;
-
 using SaveField = SavePfxWindowView::Field;
 using LoadField = LoadPfxWindowView::Field;
 using ChgField = ChgPfxPwdWindowView::Field;
-
-TEST_F(PfxDialogs, SaveProposesHomeAndCertPfxForBlankInputs) {
-    const std::string home = desktop.homePath();
-    const struct {
-        std::optional<std::string> folder, name;
-        std::string label;
-    } cases[] = {{std::nullopt, std::nullopt, home + "/cert.pfx"},
-                 {" \t", "a.pfx", home + "/a.pfx"},
-                 {"/x", "", "/x/cert.pfx"}};
-    for (const auto& c : cases) {
-        FakeTextView<SavePfxWindowView> view;
-        view.setText(SaveField::txtPfxPwd, "left over");
-        SavePfxWindowController dialog(delegate, host, view, util);
-        dialog.setPfxFilePath(c.folder);
-        dialog.setPfxFileName(c.name);
-        dialog.setRules(PfxPasswordRules::fromConfig({{"pfx.pwd.prompt", "至少8碼"}}));
-        dialog.windowDidLoad();
-        EXPECT_EQ(view.text(SaveField::lblPfxFilePath), c.label);
-        EXPECT_EQ(view.text(SaveField::lblPromptMsg), "至少8碼");
-        EXPECT_EQ(view.text(SaveField::txtPfxPwd), "");
-    }
-}
 
 TEST_F(PfxDialogs, SaveReportsTheFirstFailedCheckAndStaysOpen) {
     const std::string path = desktop.homePath() + "/n.pfx";
@@ -116,10 +91,11 @@ TEST_F(PfxDialogs, SaveReportsTheFirstFailedCheckAndStaysOpen) {
     };
     FakeTextView<SavePfxWindowView> view;
     SavePfxWindowController dialog(delegate, host, view, util);
-    dialog.setRules(
-        PfxPasswordRules::fromConfig({{"pfx.pwd.minLen", "8"}, {"pfx.pwd.digit", "Y"}}));
-    dialog.setB64Cert(*b64Cert);
+    dialog.setRules(PfxPasswordRules::fromConfig(
+        {{"pfx.pwd.minLen", "8"}, {"pfx.pwd.digit", "Y"}, {"pfx.pwd.prompt", "至少8碼"}}));
+    dialog.setB64Cert(customer().b64Cert);
     dialog.windowDidLoad();
+    EXPECT_EQ(view.text(SaveField::lblPromptMsg), "至少8碼");
     for (const auto& c : cases) {
         view.setText(SaveField::lblPfxFilePath, c.path);
         view.setText(SaveField::txtPfxPwd, c.pwd);
@@ -136,42 +112,27 @@ TEST_F(PfxDialogs, SaveReportsTheFirstFailedCheckAndStaysOpen) {
     EXPECT_EQ(view.text(SaveField::txtPfxPwd) + view.text(SaveField::txtPfxPwdCfm), "");
 }
 
-TEST_F(PfxDialogs, SaveBrowseKeepsTheNameForAFolderAndTakesAnyOtherPathAsIs) {
-    const std::string home = desktop.homePath();
-    const std::string existing = writePfx("pw");
-    host.answers = {home, existing, home + "/new/b.pfx", std::nullopt};
-    FakeTextView<SavePfxWindowView> view;
-    SavePfxWindowController dialog(delegate, host, view, util);
-    dialog.setPfxFilePath("/start");
-    dialog.windowDidLoad();
-    const std::string expected[] = {home + "/cert.pfx", existing, home + "/new/b.pfx",
-                                    home + "/new/b.pfx"};
-    for (const auto& label : expected) {
-        dialog.btnBrowserFilePathOnClick();
-        EXPECT_EQ(view.text(SaveField::lblPfxFilePath), label);
-    }
-    ASSERT_EQ(host.panels.size(), 4u);
-    EXPECT_EQ(host.panels[0].title, "憑證檔儲存路徑選擇");
-    EXPECT_EQ(host.panels[0].startPath, "/start/cert.pfx");
-    EXPECT_TRUE(host.panels[0].foldersAllowed);
-    EXPECT_EQ(host.panels[0].fileTypes, std::vector<std::string>{"pfx"});
-}
-
-TEST_F(PfxDialogs, ConfirmedSaveWritesTheFileHandsItBackAndClearsThePasswords) {
-    FakeTextView<SavePfxWindowView> view;
-    SavePfxWindowController dialog(delegate, host, view, util);
-    dialog.setB64Cert(*b64Cert);
-    dialog.setB64PrivateKey(*keyPem);
-    dialog.windowDidLoad();
+TEST_F(PfxDialogs, SaveIntoAChosenFolderWritesTheFileHandsItBackAndClearsThePasswords) {
     const std::string folder = desktop.homePath() + "/certs";
-    view.setText(SaveField::lblPfxFilePath, folder + "/new.pfx");
+    std::filesystem::create_directories(folder);
+    host.answers = {folder};
+    FakeTextView<SavePfxWindowView> view;
+    SavePfxWindowController dialog(delegate, host, view, util);
+    dialog.setPfxFilePath(" \t");  // blank: the home folder, and no name: "cert.pfx"
+    dialog.setB64Cert(customer().b64Cert);
+    dialog.setB64PrivateKey(customer().keyPem);
+    dialog.windowDidLoad();
+    dialog.btnBrowserFilePathOnClick();
+    EXPECT_EQ(host.panels.at(0).startPath, desktop.homePath() + "/cert.pfx");
+    EXPECT_TRUE(host.panels.at(0).foldersAllowed);
+    EXPECT_EQ(view.text(SaveField::lblPfxFilePath), folder + "/cert.pfx");
     view.setText(SaveField::txtPfxPwd, "Pw 1");
     view.setText(SaveField::txtPfxPwdCfm, "Pw 1");
     dialog.btnOKOnClick();
     dialog.btnOKOnClick();  // a late second press changes nothing
     EXPECT_TRUE(host.errors.empty());
-    EXPECT_TRUE(opens(folder + "/new.pfx", "Pw 1"));
-    EXPECT_EQ(delegate.calls, std::vector<std::string>{"save " + folder + " new.pfx Pw 1"});
+    EXPECT_TRUE(opens(folder + "/cert.pfx", "Pw 1"));
+    EXPECT_EQ(delegate.calls, std::vector<std::string>{"save " + folder + " cert.pfx Pw 1"});
     EXPECT_EQ(host.sheetResults, std::vector<int>{1});
     EXPECT_EQ(view.text(SaveField::txtPfxPwd) + view.text(SaveField::txtPfxPwdCfm), "");
 }
@@ -187,7 +148,7 @@ TEST_F(PfxDialogs, LoadChecksTheFileThenHashCnSerialAndIssuerInThatOrder) {
     const std::string wrongPwd = "憑證檔密碼錯誤或無法讀取憑證檔，請檢查或重新指定憑證路徑及密碼";
     const std::string notAPfx = "憑證檔格式錯誤或不是指定的憑證檔!!";
     const struct {
-        std::string path, pwd, cn, issuer, serial, hash, message;  // message "": accepted
+        std::string path, pwd, cn, issuer, serial, hash, message;  // "": accepted
     } cases[] = {
         {"", "pw-1", "", "", "", "", "憑證儲存路徑未指定!!"},
         {pfx, "pw-2", "", "", "", "", wrongPwd},
@@ -200,58 +161,31 @@ TEST_F(PfxDialogs, LoadChecksTheFileThenHashCnSerialAndIssuerInThatOrder) {
         {pfx, "pw-1", "", "", lowerSerial, "", "錯誤的憑證檔(憑證序號錯誤)，請重新選擇憑證"},
         {pfx, "pw-1", "", "CN=Other CA, O=Test Bank, C=TW", "", "",
          "錯誤的憑證檔(憑證簽發者錯誤)，請重新選擇憑證"},
-        {pfx, "pw-1", "", "", "", "", ""},
         {pfx, "pw-1", "A123456789-00", "C=TW,O=Test Bank,CN=Test Issuing CA", info["serial"],
          info["certHash"], ""},
     };
+    FakeTextView<LoadPfxWindowView> view;
+    LoadPfxWindowController dialog(delegate, host, view, util);
+    dialog.windowDidLoad();
+    EXPECT_EQ(view.text(LoadField::lblPfxFilePath), desktop.homePath());
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path + " " + c.pwd + " " + c.message);
-        ScriptedDialogHost host;
-        RecordingDelegate delegate;
-        FakeTextView<LoadPfxWindowView> view;
-        LoadPfxWindowController dialog(delegate, host, view, util);
         dialog.setCnToCmp(c.cn);
         dialog.setIssuerToCmp(c.issuer);
         dialog.setHexSerialToCmp(c.serial);
         dialog.setCertHashToCmp(c.hash);
-        dialog.windowDidLoad();
         view.setText(LoadField::lblPfxFilePath, c.path);
         view.setText(LoadField::txtPfxFilePwd, c.pwd);
+        host.errors.clear();
         dialog.btnOkOnClick();
+        EXPECT_EQ(host.errors, c.message.empty() ? std::vector<std::string>{}
+                                                 : std::vector<std::string>{c.message});
         EXPECT_EQ(view.text(LoadField::txtPfxFilePwd), "");
         EXPECT_EQ(view.text(LoadField::lblPfxFilePath), c.path);
-        if (c.message.empty()) {
-            EXPECT_TRUE(host.errors.empty());
-            EXPECT_EQ(delegate.calls,
-                      std::vector<std::string>{"load " + pfx + " pw-1 A123456789-00"});
-            EXPECT_EQ(host.sheetResults, std::vector<int>{1});
-        } else {
-            EXPECT_EQ(host.errors, std::vector<std::string>{c.message});
-            EXPECT_TRUE(delegate.calls.empty());
-            EXPECT_TRUE(host.sheetResults.empty());
-        }
     }
-}
-
-TEST_F(PfxDialogs, LoadStartsAtHomeAndBrowsesForFilesOnly) {
-    host.answers = {"/a/b.pfx", std::nullopt};
-    FakeTextView<LoadPfxWindowView> view;
-    LoadPfxWindowController dialog(delegate, host, view, util);
-    dialog.setPfxFilePath("");
-    dialog.windowDidLoad();
-    EXPECT_TRUE(dialog.isWindowLoaded());
-    EXPECT_EQ(view.text(LoadField::lblPfxFilePath), desktop.homePath());
-    dialog.btnBrowseFileOnClick();
-    dialog.btnBrowseFileOnClick();
-    EXPECT_EQ(view.text(LoadField::lblPfxFilePath), "/a/b.pfx");
-    EXPECT_EQ(dialog.pfxFilePath(), "/a/b.pfx");
-    ASSERT_EQ(host.panels.size(), 2u);
-    EXPECT_EQ(host.panels[0].title, "請選擇憑證檔");
-    EXPECT_EQ(host.panels[0].startPath, desktop.homePath());
-    EXPECT_FALSE(host.panels[0].foldersAllowed);
-    dialog.btnCancelOnClick();
-    EXPECT_EQ(host.sheetResults, std::vector<int>{0});
-    EXPECT_TRUE(delegate.calls.empty());
+    // Only the last case passes every check.
+    EXPECT_EQ(delegate.calls, std::vector<std::string>{"load " + pfx + " pw-1 A123456789-00"});
+    EXPECT_EQ(host.sheetResults, std::vector<int>{1});
 }
 
 TEST_F(PfxDialogs, ChangeReportsTheFirstFailureEmptiesAllPasswordsAndKeepsTheFile) {
@@ -263,40 +197,27 @@ TEST_F(PfxDialogs, ChangeReportsTheFirstFailureEmptiesAllPasswordsAndKeepsTheFil
         // The comparison comes before the length rule.
         {pfx, "Old-1", "abc", "abd", "新密碼與新密碼確認不同"},
         {pfx, "Old-1", "abcde", "abcde", "密碼長度不足"},
+        // Refused even where no rule would: the file would be open to anyone.
+        {pfx, "Old-1", "", "", "密碼空白!!"},
         {pfx, "wrong", "New-12345", "New-12345",
          "密碼變更失敗，請檢查並確認您的憑證資訊及舊密碼正確後，再重新嘗試變更"},
     };
+    FakeTextView<ChgPfxPwdWindowView> view;
+    ChgPfxPwdWindowController dialog(delegate, host, view, util);
+    dialog.setRules(PfxPasswordRules::fromConfig({{"pfx.pwd.minLen", "8"}}));
+    dialog.windowDidLoad();
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.message);
-        ScriptedDialogHost host;
-        FakeTextView<ChgPfxPwdWindowView> view;
-        ChgPfxPwdWindowController dialog(delegate, host, view, util);
-        dialog.setRules(PfxPasswordRules::fromConfig({{"pfx.pwd.minLen", "8"}}));
         dialog.setPfxFilePath(c.path);
-        dialog.windowDidLoad();
         view.setText(ChgField::txtOldPwd, c.oldPwd);
         view.setText(ChgField::txtNewPwd, c.newPwd);
         view.setText(ChgField::txtNewPwdCfm, c.cfm);
+        host.errors.clear();
         dialog.btnOkOnClick();
         EXPECT_EQ(host.errors, std::vector<std::string>{c.message});
         EXPECT_EQ(view.text(ChgField::txtOldPwd) + view.text(ChgField::txtNewPwd) +
                       view.text(ChgField::txtNewPwdCfm),
                   "");
-        EXPECT_TRUE(host.sheetResults.empty());
     }
-    EXPECT_TRUE(delegate.calls.empty());
-    EXPECT_TRUE(opens(pfx, "Old-1"));
-}
-
-TEST_F(PfxDialogs, ChangeRefusesAnEmptyNewPasswordEvenWithoutRules) {
-    const std::string pfx = writePfx("Old-1");
-    FakeTextView<ChgPfxPwdWindowView> view;
-    ChgPfxPwdWindowController dialog(delegate, host, view, util);
-    dialog.setPfxFilePath(pfx);
-    dialog.windowDidLoad();
-    view.setText(ChgField::txtOldPwd, "Old-1");
-    dialog.btnOkOnClick();
-    EXPECT_EQ(host.errors, std::vector<std::string>{"密碼空白!!"});
     EXPECT_TRUE(opens(pfx, "Old-1"));
     dialog.btnCancelOnClick();
     EXPECT_EQ(host.sheetResults, std::vector<int>{0});
@@ -313,6 +234,8 @@ TEST_F(PfxDialogs, ConfirmedChangeReprotectsTheChosenFileAndHandsItBack) {
     EXPECT_EQ(view.text(ChgField::lblPwdRulePrompt), "提示");
     dialog.btnBrowseFileOnClick();
     EXPECT_EQ(view.text(ChgField::lblPfxFilePath), pfx);
+    EXPECT_EQ(host.panels.at(0).title, "請選擇憑證檔");
+    EXPECT_FALSE(host.panels.at(0).foldersAllowed);
     view.setText(ChgField::txtOldPwd, "Old-1");
     view.setText(ChgField::txtNewPwd, "New-2");
     view.setText(ChgField::txtNewPwdCfm, "New-2");
