@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "platform/Desktop.h"
 #include "util/AtomicFile.h"
@@ -60,9 +59,17 @@ bool CommonUtility::writeAtomically(const std::string& path, const Bytes& data) 
 }
 
 std::optional<Bytes> CommonUtility::getFile(const std::string& path) const {
+    // A folder opens as a stream but throws on the first read; a pipe could block forever.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
-    Bytes data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    Bytes data;
+    char chunk[16384];
+    // istream::read turns a failing read into badbit; iterating the buffer would throw.
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        data.insert(data.end(), chunk, chunk + in.gcount());
+    }
     if (in.bad()) return std::nullopt;
     return data;
 }

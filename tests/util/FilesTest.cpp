@@ -112,8 +112,9 @@ TEST_F(Files, RemovingByPatternSparesFoldersAndOtherNames) {
     util.removeFile(home + "/missing", ".*");  // nothing to list, nothing happens
 }
 
-TEST_F(Files, ReadersGiveNothingForMissingOrNonUtf8Files) {
+TEST_F(Files, ReadersGiveNothingForMissingFoldersOrNonUtf8Files) {
     EXPECT_FALSE(util.getFile(home + "/missing").has_value());
+    EXPECT_FALSE(util.getFile(home).has_value());
     EXPECT_FALSE(util.getFileAsStr(home + "/missing").has_value());
     OpensslTool::writeFile(home + "/bad.txt", Bytes{0xc3, 0x28});
     EXPECT_FALSE(util.getFileAsStr(home + "/bad.txt").has_value());

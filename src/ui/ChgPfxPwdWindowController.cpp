@@ -1,0 +1,73 @@
+#include "ui/ChgPfxPwdWindowController.h"
+
+#include "crypto/RSAUtility.h"
+#include "ui/ChgPfxPwdWindowControllerDelegate.h"
+#include "ui/DialogHost.h"
+#include "util/CommonUtility.h"
+
+ChgPfxPwdWindowController::ChgPfxPwdWindowController(ChgPfxPwdWindowControllerDelegate& delegate,
+                                                     DialogHost& host, ChgPfxPwdWindowView& view,
+                                                     const CommonUtility& util)
+    : delegate_(delegate), host_(host), view_(view), util_(util) {}
+
+void ChgPfxPwdWindowController::windowDidLoad() {
+    view_.setText(Field::lblPfxFilePath, pfxFilePath_);
+    clearPasswords();
+    view_.setText(Field::lblPwdRulePrompt, rules_.promptMsg.value_or(""));
+}
+
+void ChgPfxPwdWindowController::btnBrowseFileOnClick() {
+    if (ended_) return;
+    auto chosen = host_.choosePath({.title = ui_text::kLoadPfxPanelTitle,
+                                    .startPath = view_.text(Field::lblPfxFilePath),
+                                    .foldersAllowed = false,
+                                    .fileTypes = {ui_text::kPfxFileType}});
+    if (!chosen) return;
+    pfxFilePath_ = *chosen;
+    view_.setText(Field::lblPfxFilePath, pfxFilePath_);
+}
+
+std::optional<std::string> ChgPfxPwdWindowController::tryChange(
+    const std::string& oldPwd, const std::string& newPwd, const std::string& confirmation) const {
+    if (pfxFilePath_.empty()) return ui_text::kChgPathMissing;
+    if (newPwd != confirmation) return ui_text::kNewPwdConfirmDiffers;
+    // A file re-protected by an empty password would hand the key to whoever copies it;
+    // the save dialog never writes one either.
+    if (newPwd.empty()) return ui_text::kPwdEmpty;
+    if (auto violation = rules_.firstViolation(util_, newPwd)) return violation;
+    if (RSAUtility(util_).changePwd(pfxFilePath_, oldPwd, newPwd) != 0) {
+        return ui_text::kChgFailed;
+    }
+    return std::nullopt;
+}
+
+void ChgPfxPwdWindowController::btnOkOnClick() {
+    if (ended_) return;
+    const std::string newPwd = view_.text(Field::txtNewPwd);
+    auto problem = tryChange(view_.text(Field::txtOldPwd), newPwd, view_.text(Field::txtNewPwdCfm));
+    if (problem) {
+        host_.showError(*problem);
+        clearPasswords();
+        return;
+    }
+    delegate_.getChgPwdWindowData(pfxFilePath_, newPwd);
+    util_.log(ui_text::kChgDoneLog);
+    endSheet(kSheetConfirmed);
+}
+
+void ChgPfxPwdWindowController::btnCancelOnClick() {
+    if (!ended_) endSheet(kSheetCancelled);
+}
+
+void ChgPfxPwdWindowController::clearPasswords() {
+    view_.setText(Field::txtOldPwd, "");
+    view_.setText(Field::txtNewPwd, "");
+    view_.setText(Field::txtNewPwdCfm, "");
+}
+
+void ChgPfxPwdWindowController::endSheet(int sheetResult) {
+    ended_ = true;
+    // The window may outlive the sheet; the passwords must not stay in it.
+    clearPasswords();
+    host_.endSheet(sheetResult);
+}

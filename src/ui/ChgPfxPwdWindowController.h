@@ -1,0 +1,50 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "ui/ChgPfxPwdWindowView.h"
+#include "ui/PfxPasswordRules.h"
+
+class CommonUtility;
+class DialogHost;
+class ChgPfxPwdWindowControllerDelegate;
+
+// The change-password dialog: the customer gives a PFX file's current password and a new one
+// twice; the dialog checks the new one against the PFX password rules, re-protects the file
+// and reports to its delegate. Created afresh for each opening.
+class ChgPfxPwdWindowController {
+  public:
+    ChgPfxPwdWindowController(ChgPfxPwdWindowControllerDelegate& delegate, DialogHost& host,
+                              ChgPfxPwdWindowView& view, const CommonUtility& util);
+
+    // Inputs, set before windowDidLoad. The field, not the label, names the file OK changes.
+    const PfxPasswordRules& rules() const { return rules_; }
+    void setRules(PfxPasswordRules rules) { rules_ = std::move(rules); }
+    const std::string& pfxFilePath() const { return pfxFilePath_; }
+    void setPfxFilePath(std::string path) { pfxFilePath_ = std::move(path); }
+
+    // Once, when the window exists: shows the file and the prompt, empties the passwords.
+    void windowDidLoad();
+    void btnBrowseFileOnClick();
+    void btnOkOnClick();
+    void btnCancelOnClick();
+
+  private:
+    using Field = ChgPfxPwdWindowView::Field;
+
+    // Checks the new password and re-protects the file; the message of the first failure.
+    std::optional<std::string> tryChange(const std::string& oldPwd, const std::string& newPwd,
+                                         const std::string& confirmation) const;
+    void clearPasswords();
+    void endSheet(int sheetResult);
+
+    ChgPfxPwdWindowControllerDelegate& delegate_;
+    DialogHost& host_;
+    ChgPfxPwdWindowView& view_;
+    const CommonUtility& util_;
+    PfxPasswordRules rules_;
+    std::string pfxFilePath_;
+    bool ended_ = false;
+};

@@ -1,0 +1,93 @@
+#include "ui/LoadPfxWindowController.h"
+
+#include "crypto/CryptoResult.h"
+#include "crypto/RSAUtility.h"
+#include "ui/DialogHost.h"
+#include "ui/LoadPfxWindowControllerDelegate.h"
+#include "util/CommonUtility.h"
+
+namespace {
+
+bool given(const std::optional<std::string>& expected) {
+    return expected && !expected->empty();
+}
+
+std::string entry(const StringMap& certInfo, const char* key) {
+    auto found = certInfo.find(key);
+    return found == certInfo.end() ? std::string() : found->second;
+}
+
+}  // namespace
+
+LoadPfxWindowController::LoadPfxWindowController(LoadPfxWindowControllerDelegate& delegate,
+                                                 DialogHost& host, LoadPfxWindowView& view,
+                                                 const CommonUtility& util)
+    : delegate_(delegate), host_(host), view_(view), util_(util) {}
+
+void LoadPfxWindowController::windowDidLoad() {
+    loaded_ = true;
+    if (!pfxFilePath_ || pfxFilePath_->empty()) pfxFilePath_ = util_.getUserHomePath();
+    view_.setText(Field::lblPfxFilePath, *pfxFilePath_);
+}
+
+void LoadPfxWindowController::btnBrowseFileOnClick() {
+    if (ended_) return;
+    auto chosen = host_.choosePath({.title = ui_text::kLoadPfxPanelTitle,
+                                    .startPath = view_.text(Field::lblPfxFilePath),
+                                    .foldersAllowed = false,
+                                    .fileTypes = {ui_text::kPfxFileType}});
+    if (!chosen) return;
+    pfxFilePath_ = *chosen;
+    view_.setText(Field::lblPfxFilePath, *pfxFilePath_);
+}
+
+std::optional<std::string> LoadPfxWindowController::firstProblem(const std::string& pwd,
+                                                                 StringMap& certInfo) const {
+    if (pfxFilePath_->empty()) return ui_text::kLoadPathMissing;
+    const RSAUtility rsa(util_);
+    // One opening tells a wrong password from a file that is no PFX at all.
+    const int opened = rsa.loadPfx(*pfxFilePath_, pwd, certInfo);
+    if (opened == crypto_result::kPfxWrongPassword) return ui_text::kLoadWrongPwd;
+    if (opened != crypto_result::kOk) return ui_text::kLoadNotPfx;
+    const struct {
+        const std::optional<std::string>& expected;
+        const char* key;
+        const char* message;
+    } exact[] = {{certHashToCmp_, "certHash", ui_text::kLoadWrongHash},
+                 {cnToCmp_, "cn", ui_text::kLoadWrongCn},
+                 {hexSerialToCmp_, "serial", ui_text::kLoadWrongSerial}};
+    for (const auto& check : exact) {
+        if (given(check.expected) && entry(certInfo, check.key) != *check.expected) {
+            return check.message;
+        }
+    }
+    if (given(issuerToCmp_) && !rsa.cmpSubject(entry(certInfo, "issuer"), *issuerToCmp_)) {
+        return ui_text::kLoadWrongIssuer;
+    }
+    return std::nullopt;
+}
+
+void LoadPfxWindowController::btnOkOnClick() {
+    if (ended_) return;
+    pfxFilePath_ = view_.text(Field::lblPfxFilePath);
+    const std::string pwd = view_.text(Field::txtPfxFilePwd);
+    StringMap certInfo;
+    if (auto problem = firstProblem(pwd, certInfo)) {
+        host_.showError(*problem);
+        view_.setText(Field::txtPfxFilePwd, "");
+        return;
+    }
+    delegate_.getLoadPfxWindowData(*pfxFilePath_, pwd, certInfo);
+    endSheet(kSheetConfirmed);
+}
+
+void LoadPfxWindowController::btnCancelOnClick() {
+    if (!ended_) endSheet(kSheetCancelled);
+}
+
+void LoadPfxWindowController::endSheet(int sheetResult) {
+    ended_ = true;
+    // The window may outlive the sheet; the password must not stay in it.
+    view_.setText(Field::txtPfxFilePwd, "");
+    host_.endSheet(sheetResult);
+}

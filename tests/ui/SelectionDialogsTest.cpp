@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "ui/DepCertWindowController.h"
+#include "ui/DepCertWindowControllerDelegate.h"
+#include "ui/DialogFakes.h"
+#include "ui/UserAgreementWindowController.h"
+#include "ui/UserAgreementWindowView.h"
+#include "ui/ZOLTDGDataSource.h"
+
+namespace {
+
+using Button = DepCertWindowView::Button;
+
+// Draws nothing; keeps what is shown and selected, keyed by the button's index.
+struct FakeBrowserView final : DepCertWindowView {
+    void showBrowserButton(Button b, const std::string&, const std::string& title) override {
+        titles[static_cast<int>(b)] = title;
+    }
+    void hideBrowserButton(Button b) override { titles.erase(static_cast<int>(b)); }
+    void setBrowserButtonSelected(Button b, bool on) override {
+        bordered[static_cast<int>(b)] = on;
+    }
+    std::map<int, std::string> titles;
+    std::map<int, bool> bordered;
+};
+
+struct ChosenBrowsers final : DepCertWindowControllerDelegate {
+    void getDepCertWindowData(const std::vector<StringMap>& browsersInfo) override {
+        std::string names;
+        for (const auto& record : browsersInfo) names += record.at("name") + " ";
+        calls.push_back(names);
+    }
+    std::vector<std::string> calls;
+};
+
+StringMap browser(const std::string& bundleId, const std::string& name, const char* selected) {
+    return {{"bundleId", bundleId}, {"name", name}, {"path", "/p/" + name}, {"selected", selected}};
+}
+
+TEST(DepCertWindow, ClicksFollowTheModeAndOkListsSafariChromeFirefox) {
+    const auto safari = browser("com.apple.Safari", "Safari", "N");
+    const auto chrome = browser("com.google.Chrome", "Chrome", "N");
+    const auto firefoxOn = browser("org.mozilla.Firefox", "Firefox", "Y");
+    const auto other = browser("com.example.Other", "Other", "Y");
+    const struct {
+        std::string mode;
+        std::vector<StringMap> browsers;
+        std::vector<Button> clicks;
+        std::size_t shown;
+        std::string handedBack;  // "" when OK must report that nothing is selected
+    } cases[] = {
+        {"S", {safari, chrome}, {Button::imgBtnSafari, Button::imgBtnChrome}, 2, "Chrome "},
+        {"S", {safari, chrome}, {Button::imgBtnChrome, Button::imgBtnChrome}, 2, "Chrome "},
+        {"M",
+         {firefoxOn, chrome, safari},
+         {Button::imgBtnChrome, Button::imgBtnSafari},
+         3,
+         "Safari Chrome Firefox "},
+        {"M", {firefoxOn, chrome}, {Button::imgBtnFireFox}, 2, ""},
+        // Any other mode keeps the initial selection; a hidden button does not react.
+        {"X", {firefoxOn, chrome}, {Button::imgBtnChrome, Button::imgBtnFireFox}, 2, "Firefox "},
+        {"M", {chrome}, {Button::imgBtnSafari}, 1, ""},
+        {"M", {}, {}, 0, ""},
+        {"M", {other}, {}, 0, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode + " -> " + c.handedBack);
+        ScriptedDialogHost host;
+        ChosenBrowsers delegate;
+        FakeBrowserView view;
+        DepCertWindowController dialog(delegate, host, view);
+        dialog.setSelectMode(c.mode);
+        dialog.setBrowsersInfo(c.browsers);
+        dialog.windowDidLoad();
+        EXPECT_EQ(view.titles.size(), c.shown);
+        for (auto click : c.clicks) dialog.imgBtnOnClick(click);
+        dialog.btnOkOnClick();
+        int borders = 0;
+        for (const auto& [button, on] : view.bordered) borders += on;
+        EXPECT_EQ(borders, std::count(c.handedBack.begin(), c.handedBack.end(), ' '));
+        if (c.handedBack.empty()) {
+            EXPECT_EQ(host.errors, std::vector<std::string>{"未選擇任何目的瀏覽器"});
+            EXPECT_TRUE(host.sheetResults.empty());
+            dialog.btnCancelOnClick();
+            EXPECT_EQ(host.sheetResults, std::vector<int>{0});
+            EXPECT_TRUE(delegate.calls.empty());
+        } else {
+            EXPECT_TRUE(host.errors.empty());
+            EXPECT_EQ(delegate.calls, std::vector<std::string>{c.handedBack});
+            EXPECT_EQ(host.sheetResults, std::vector<int>{1});
+        }
+    }
+}
+
+struct FakeAgreementView final : UserAgreementWindowView {
+    void loadAgreementPage(const std::string& name, const std::string& type) override {
+        page = name + "." + type;
+    }
+    bool isAgreeChecked() const override { return checked; }
+    void setAgreeChecked(bool on) override { checked = on; }
+    void setNextStepEnabled(bool on) override { nextEnabled = on; }
+    std::string page;
+    bool checked = true;
+    bool nextEnabled = true;
+};
+
+TEST(UserAgreementWindow, NextFollowsTheBoxAndOnlyATickedBoxConfirms) {
+    ScriptedDialogHost host;
+    FakeAgreementView view;
+    UserAgreementWindowController window(host, view);
+    window.windowDidLoad();
+    EXPECT_EQ(view.page, "UserAgreement.html");
+    EXPECT_FALSE(view.checked || view.nextEnabled);
+    window.btnNextStepOnClick();  // not agreed: nothing happens
+    for (bool ticked : {true, false, true}) {
+        view.checked = ticked;
+        window.chkUserAgreeOnClick();
+        EXPECT_EQ(view.nextEnabled, ticked);
+    }
+    window.btnNextStepOnClick();
+    window.btnCancelOnClick();
+    EXPECT_EQ(host.sheetResults, std::vector<int>{1});
+
+    ScriptedDialogHost cancelled;
+    UserAgreementWindowController ticked(cancelled, view);
+    ticked.btnCancelOnClick();
+    EXPECT_EQ(cancelled.sheetResults, std::vector<int>{0});
+}
+
+TEST(ZOLTDGDataSource, CellsByColumnIdentifierAndNothingOutsideTheRows) {
+    ZOLTDGDataSource source;
+    source.reset();
+    source.addDataItem({{"Column1", "CN"}, {"Column2", "A123456789-00"}});
+    source.addDataItem({{"Column1", "憑證序號"}});
+    EXPECT_EQ(source.numberOfRowsInTableView(), 2u);
+    EXPECT_EQ(source.objectValueForTableColumn("Column2", 0), "A123456789-00");
+    EXPECT_EQ(source.objectValueForTableColumn("Column2", 1), std::nullopt);
+    EXPECT_EQ(source.objectValueForTableColumn("Column1", 2), std::nullopt);
+    source.reset();
+    EXPECT_EQ(source.numberOfRowsInTableView(), 0u);
+}
+
+}  // namespace
