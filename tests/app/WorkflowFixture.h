@@ -62,6 +62,16 @@ class WorkflowFixture : public testing::Test {
     }
     ZOLTLib& lib() const { return vc.getZOLTlib(); }
 
+    // A new customer logs in and applies: the PFX at the default path, no backup; the
+    // journal is emptied afterwards.
+    void applyAsNewCustomer() {
+        alerts.answers = {0, 0, 0, 0, 1, 0};
+        login();
+        sheets.agree(true);
+        take();
+        ASSERT_TRUE(lib().getClientCertInfo(pfxPath(), "A123456789", {}, {}, {}, {}));
+    }
+
     static std::map<std::string, std::string> withLongSessions(
         std::map<std::string, std::string> o) {
         o.emplace("sessionIdleSeconds", "100000000");

@@ -1,0 +1,182 @@
+#include <filesystem>
+
+#include "WorkflowFixture.h"
+#include "support/OpensslTool.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace app_text;
+constexpr long long kDay = 24 * 60 * 60;
+
+class Flows : public WorkflowFixture {
+  protected:
+    void dueForRenewal() {
+        service.advanceClock(340 * kDay);
+        vc.setBtnStatus();
+        ASSERT_EQ(vc.currentFnStatus(), "01");
+        take();
+    }
+    void store(const std::string& path, const std::string& pwd) {
+        ASSERT_TRUE(lib().util().saveToProperties("A123456789", path, pwd));
+    }
+    // A PFX of somebody else's certificate under the customer's password, by the openssl tool.
+    std::string strangersPfx() {
+        const std::string dir = home() + "/stranger";
+        fs::create_directory(dir);
+        EXPECT_TRUE(OpensslTool::run({"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj",
+                                      "/CN=stranger", "-keyout", dir + "/k.pem", "-out",
+                                      dir + "/c.pem", "-days", "30"}));
+        EXPECT_TRUE(
+            OpensslTool::run({"pkcs12", "-export", "-in", dir + "/c.pem", "-inkey", dir + "/k.pem",
+                              "-passout", "pass:A123456789", "-out", dir + "/s.pfx"}));
+        return dir + "/s.pfx";
+    }
+};
+
+TEST_F(Flows, RenewalSignsWithTheStoredFileAndFinishesAnUnfinishedOne) {
+    applyAsNewCustomer();
+    const std::string elsewhere = home() + "/elsewhere.pfx";
+    fs::copy_file(pfxPath(), elsewhere);
+    dueForRenewal();
+    store(elsewhere, "A123456789");
+    fs::remove(pfxPath());
+    fs::create_directory(pfxPath());  // the new file cannot be written
+    vc.btnRenewOnClick();
+    sheets.agree(true);
+    EXPECT_EQ(said(), std::vector<std::string>{kRenewSaveFailed});
+    EXPECT_EQ(count("activeCert"), 1);  // the application's only
+
+    fs::remove(pfxPath());
+    vc.setBtnStatus();
+    EXPECT_EQ(vc.currentFnStatus(), "02");
+    take();
+    alerts.answers = {0, 0, 1, 0};
+    vc.btnRenewOnClick();
+    sheets.agree(true);
+    EXPECT_EQ(said(), (std::vector<std::string>{fill(kRenewDone, pfxPath()), kRenewReminder,
+                                                kBackupOffer, kDeployExplain}));
+    EXPECT_TRUE(lib().getClientCertInfo(pfxPath(), "A123456789", {}, {}, {}, {}));
+    EXPECT_EQ(vc.currentFnStatus(), "00");
+}
+
+TEST_F(Flows, RenewalAsksForTheFileWhenTheStoredOneIsWrong) {
+    applyAsNewCustomer();
+    dueForRenewal();
+    const std::string elsewhere = home() + "/elsewhere.pfx";
+    fs::rename(pfxPath(), elsewhere);
+    store(home() + "/gone.pfx", "A123456789");
+    vc.btnRenewOnClick();
+    sheets.agree(true);
+    sheets.cancel();
+    EXPECT_EQ(said(), std::vector<std::string>{kRenewLoadCancelled});
+
+    alerts.answers = {0, 0};
+    vc.btnRenewOnClick();
+    sheets.agree(true);
+    sheets.loadPfx(strangersPfx(), "A123456789");  // not the certificate being renewed
+    EXPECT_TRUE(sheets.isOpen());
+    sheets.loadPfx(elsewhere, "A123456789");
+    // The message names the file that signed; no backup offer or deployment on this path.
+    EXPECT_EQ(said(), (std::vector<std::string>{fill(kRenewDone, elsewhere), kRenewReminder}));
+    EXPECT_EQ(properties()["A123456789_PfxFileName"], pfxPath());
+    EXPECT_EQ(count("renewCert"), 1);
+}
+
+TEST_F(Flows, NoRenewalOutsideItsDigits) {
+    vc.setBtnStatus("03", 0, 0);
+    EXPECT_TRUE(view.enabled(outlet::kBtnRenewCert));
+    vc.btnRenewOnClick();
+    sheets.agree(true);
+    EXPECT_EQ(said(), std::vector<std::string>{kRenewNotAllowed});
+    vc.btnRenewOnClick();
+    sheets.agree(false);
+    EXPECT_EQ(said(), std::vector<std::string>{kRenewAgreementCancelled});
+}
+
+TEST_F(Flows, LocalQueryFindsRecordsAndAsksForTheFile) {
+    applyAsNewCustomer();
+    fs::remove(lib().util().getPropertiesPath());
+    vc.btnQryClntCertInfoOnClick();
+    EXPECT_EQ(properties()["A123456789_PfxFileName"], pfxPath());
+
+    // Another customer's entries only: the ID number opens the file; the store stays theirs.
+    lib().util().dictionaryToPropertiesFile({{"B223456789_PfxFileName", "/b.pfx"}},
+                                            lib().util().getPropertiesPath());
+    vc.btnQryClntCertInfoOnClick();
+    EXPECT_FALSE(sheets.isOpen());
+    EXPECT_EQ(properties().count("A123456789_PfxFileName"), 0u);
+
+    // A stored password that no longer opens the file: the customer gives the right one.
+    store(pfxPath(), "stale-password");
+    take();
+    vc.btnQryClntCertInfoOnClick();
+    ASSERT_TRUE(sheets.isOpen());
+    sheets.loadPfx(pfxPath(), "A123456789");
+    std::string path, pwd;
+    ASSERT_TRUE(lib().util().loadFromProperties("A123456789", path, pwd));
+    EXPECT_EQ(pwd, "A123456789");
+    EXPECT_EQ(view.table(outlet::kTvClntCertInfo).size(), 5u);
+    EXPECT_TRUE(said().empty());  // status 00: nothing to propose
+
+    store(pfxPath(), "stale-password");
+    vc.btnQryClntCertInfoOnClick();
+    sheets.cancel();
+    EXPECT_EQ(said(), std::vector<std::string>{kClntQueryCancelled});
+}
+
+TEST_F(Flows, DeploymentAsksForTheFileAndBrowsersWhenTheCurrentOneDoesNotMatch) {
+    applyAsNewCustomer();
+    lib().setCurrentPfxFilePath(strangersPfx());
+    lib().setCurrentPfxFilePwd("A123456789");
+    vc.btnDepCertOnClick();
+    sheets.loadPfx(pfxPath(), "A123456789");
+    sheets.chooseBrowsers(false);
+    EXPECT_EQ(said(), std::vector<std::string>{kCancelled});
+
+    lib().setCurrentPfxFilePath(strangersPfx());
+    const auto before = desktop.opened.size();
+    vc.btnDepCertOnClick();
+    sheets.loadPfx(pfxPath(), "A123456789");
+    sheets.chooseBrowsers(true);
+    EXPECT_TRUE(said().empty());
+    EXPECT_EQ(desktop.opened.size(), before + 1);
+    EXPECT_EQ(lib().getCurrentPfxFilePath(), pfxPath());
+}
+
+TEST_F(Flows, MissingFileDefersDeploymentUntilTheFileIsLoaded) {
+    applyAsNewCustomer();
+    const std::string moved = home() + "/moved.pfx";
+    fs::rename(pfxPath(), moved);
+    const auto before = desktop.opened.size();
+    vc.btnDepCertOnClick();
+    EXPECT_TRUE(said().empty());
+    EXPECT_TRUE(vc.isDeploymentPending());
+
+    vc.btnQryClntCertInfoOnClick();
+    sheets.loadPfx(moved, "A123456789");
+    EXPECT_EQ(said(), std::vector<std::string>{kDeployExplain});
+    EXPECT_FALSE(vc.isDeploymentPending());
+    EXPECT_EQ(desktop.opened.size(), before + 1);
+    EXPECT_NE(desktop.logText().find("do deployCert again!"), std::string::npos);
+}
+
+// A later start whose stored password no longer opens the file: the login leaves the next
+// step to the load dialog, and the deployment it would start waits for that dialog too.
+TEST_F(Flows, LoginWithAFileToLoadProposesAndDeploysAfterTheDialog) {
+    applyAsNewCustomer();
+    store(pfxPath(), "stale-password");
+    FakeMainWindow window;
+    ViewController later({window, alerts, sheets, runtime, desktop}, endpoint());
+    window.texts[outlet::kTxtUserIdNo] = "A123456789";
+    window.texts[outlet::kTxtSecureLoginPwd] = "demo1234";
+    later.btnLoginOnClick();
+    EXPECT_EQ(said(), std::vector<std::string>{kLoginDone});
+    ASSERT_TRUE(sheets.isOpen());
+    const auto before = desktop.opened.size();
+    sheets.loadPfx(pfxPath(), "A123456789");
+    EXPECT_EQ(said(), std::vector<std::string>{kDeployExplain});
+    EXPECT_EQ(desktop.opened.size(), before + 1);
+}
+
+}  // namespace
