@@ -7,10 +7,11 @@ NORVALE_PACKAGES=(
     xdg-utils
 )
 
-# Installs whatever is missing, refreshing the package lists first.
+# Installs whatever is missing of NORVALE_PACKAGES and of the packages named as arguments,
+# refreshing the package lists first.
 install_missing_packages() {
     local missing=()
-    for pkg in "${NORVALE_PACKAGES[@]}"; do
+    for pkg in "${NORVALE_PACKAGES[@]}" "$@"; do
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' ||
             missing+=("$pkg")
     done
