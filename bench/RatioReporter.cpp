@@ -16,22 +16,22 @@ bool RatioReporter::declare(Ratio ratio) {
 
 void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
     for (const auto& run : runs) {
-        if (run.error_occurred || run.iterations == 0) continue;
+        auto ratio = run.counters.find("ratio");
+        if (run.error_occurred || ratio == run.counters.end()) continue;
         std::string name = run.run_name.function_name;
         if (!run.run_name.args.empty()) name += "/" + run.run_name.args;
-        const double perIteration = run.real_accumulated_time / static_cast<double>(run.iterations);
         if (run.run_type == Run::RT_Iteration) {
-            seconds_[name].push_back(perIteration);
+            ratios_[name].push_back(ratio->second.value);
         } else if (run.aggregate_name == "median") {
-            medians_[name] = perIteration;  // all there is when only aggregates are reported
+            medians_[name] = ratio->second.value;
         }
     }
     ConsoleReporter::ReportRuns(runs);
 }
 
 double RatioReporter::median(const std::string& name) const {
-    auto it = seconds_.find(name);
-    if (it == seconds_.end() || it->second.empty()) {
+    auto it = ratios_.find(name);
+    if (it == ratios_.end() || it->second.empty()) {
         auto reported = medians_.find(name);
         return reported == medians_.end() ? 0 : reported->second;
     }
@@ -44,18 +44,16 @@ double RatioReporter::median(const std::string& name) const {
 void RatioReporter::Finalize() {
     ConsoleReporter::Finalize();
     auto& out = GetOutputStream();
-    out << "\nRatios (median of the repetitions; both sides measured in this run):\n";
+    out << "\nRatios (measured / reference, paired in this run; median of the repetitions):\n";
     for (const auto& ratio : declared()) {
-        const double measured = median(ratio.measured);
-        const double reference = median(ratio.reference);
+        const double value = median(ratio.benchmark);
         char line[256];
-        const double value = measured / reference;
-        if (measured <= 0 || reference <= 0) {
-            std::snprintf(line, sizeof line, "  %-64s  not measured\n", ratio.label.c_str());
+        if (value <= 0) {
+            std::snprintf(line, sizeof line, "  %-66s  not measured\n", ratio.label.c_str());
         } else if (ratio.goal <= 0) {
-            std::snprintf(line, sizeof line, "  %-64s %7.3fx\n", ratio.label.c_str(), value);
+            std::snprintf(line, sizeof line, "  %-66s %7.3fx\n", ratio.label.c_str(), value);
         } else {
-            std::snprintf(line, sizeof line, "  %-64s %7.3fx  goal <= %.2fx  %s\n",
+            std::snprintf(line, sizeof line, "  %-66s %7.3fx  goal <= %.2fx  %s\n",
                           ratio.label.c_str(), value, ratio.goal,
                           value <= ratio.goal ? "met" : "MISSED");
         }

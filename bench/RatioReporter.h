@@ -6,15 +6,14 @@
 #include <string>
 #include <vector>
 
-// The console report, followed by each declared figure as the ratio of two benchmarks of the
-// same run (the median of their repetitions), beside its goal. Absolute times drift on a
-// shared machine; ratios of neighbours in one run hold.
+// The console report, followed by each declared figure: the "ratio" counter of a paired
+// benchmark (runPaired), as the median of its repetitions, beside its goal. Absolute times
+// drift on a shared machine; ratios of neighbours in one run hold.
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
     struct Ratio {
         std::string label;
-        std::string measured;   // benchmark name with its arguments, as printed
-        std::string reference;  // the same
+        std::string benchmark;  // its name with its arguments, as printed
         double goal;            // the ratio must stay at or below it; 0: shown for comparison
     };
 
@@ -28,6 +27,6 @@ class RatioReporter : public benchmark::ConsoleReporter {
     static std::vector<Ratio>& declared();
     double median(const std::string& name) const;
 
-    std::map<std::string, std::vector<double>> seconds_;  // per iteration, per repetition
-    std::map<std::string, double> medians_;
+    std::map<std::string, std::vector<double>> ratios_;  // one per repetition
+    std::map<std::string, double> medians_;              // when only aggregates are reported
 };

@@ -7,6 +7,7 @@
 #include <memory>
 #include <thread>
 
+#include "Paired.h"
 #include "RatioReporter.h"
 #include "RegsvcProcess.h"
 #include "service/ZOLTLib.h"
@@ -94,106 +95,102 @@ CurlSlistPtr serviceHeaders() {
     return CurlSlistPtr(curl_slist_append(raw, "Expect:"));
 }
 
-void BM_ZoltLibLogins(benchmark::State& state) {
-    auto& s = standIn();
-    FakeDesktop desktop;
-    for (auto _ : state) {
-        ZOLTLib lib(desktop, s.endpoint);
-        std::string errMsg, fnStatus;
-        int certCount = 0, effectCertCount = 0;
-        for (int i = 0; i < kLogins; ++i) {
-            if (lib.login(kId, kPwd, errMsg) != 0 ||
-                lib.getFnStatus(*lib.getCn(), fnStatus, certCount, effectCertCount, errMsg) != 0) {
-                state.SkipWithError("login or function status failed");
-                return;
-            }
+bool zoltLibLogins(const StandIn& s, FakeDesktop& desktop) {
+    ZOLTLib lib(desktop, s.endpoint);
+    std::string errMsg, fnStatus;
+    int certCount = 0, effectCertCount = 0;
+    for (int i = 0; i < kLogins; ++i) {
+        if (lib.login(kId, kPwd, errMsg) != 0 ||
+            lib.getFnStatus(*lib.getCn(), fnStatus, certCount, effectCertCount, errMsg) != 0) {
+            return false;
         }
     }
+    return true;
 }
-BENCHMARK(BM_ZoltLibLogins)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_ReplayFreshHandles(benchmark::State& state) {
-    auto& s = standIn();
-    auto headers = serviceHeaders();
-    for (auto _ : state) {
-        for (const auto& wire : s.sequence) {
-            CurlEasyPtr h(curl_easy_init());
-            if (!post(h.get(), wire, s.endpoint.trustAnchorPem, headers.get())) {
-                state.SkipWithError("replayed request failed");
-                return;
-            }
-        }
-    }
-}
-BENCHMARK(BM_ReplayFreshHandles)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-void BM_ReplayOneConnection(benchmark::State& state) {
-    auto& s = standIn();
-    auto headers = serviceHeaders();
-    for (auto _ : state) {
+bool replayFreshHandles(const StandIn& s, curl_slist* headers) {
+    for (const auto& wire : s.sequence) {
         CurlEasyPtr h(curl_easy_init());
-        for (const auto& wire : s.sequence) {
-            if (!post(h.get(), wire, s.endpoint.trustAnchorPem, headers.get())) {
-                state.SkipWithError("replayed request failed");
-                return;
-            }
-        }
+        if (!post(h.get(), wire, s.endpoint.trustAnchorPem, headers)) return false;
     }
+    return true;
 }
-BENCHMARK(BM_ReplayOneConnection)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// One function status answer on a kept connection.
-void BM_OneAnswerStandIn(benchmark::State& state) {
-    auto& s = standIn();
-    auto headers = serviceHeaders();
+bool replayOneConnection(const StandIn& s, curl_slist* headers) {
     CurlEasyPtr h(curl_easy_init());
-    for (auto _ : state) {
-        if (!post(h.get(), s.sequence[2], s.endpoint.trustAnchorPem, headers.get())) {
-            state.SkipWithError("function status failed");
-            return;
-        }
+    for (const auto& wire : s.sequence) {
+        if (!post(h.get(), wire, s.endpoint.trustAnchorPem, headers)) return false;
     }
+    return true;
 }
-BENCHMARK(BM_OneAnswerStandIn)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// A canned answer of the same size from a server that answers at once, with TCP_NODELAY.
-void BM_OneAnswerReference(benchmark::State& state) {
+void BM_Logins(benchmark::State& state) {
     auto& s = standIn();
-    httplib::SSLServer server(RegsvcProcess::demoFile("demo-tls-server.pem").c_str(),
-                              RegsvcProcess::demoFile("demo-tls-server.key").c_str());
-    server.set_tcp_nodelay(true);
-    const std::string canned(344, 'A');
-    server.Post(".*", [&](const httplib::Request&, httplib::Response& rs) {
-        rs.set_content(canned, "text/plain");
-    });
-    const int port = server.bind_to_any_port("127.0.0.1");
-    std::thread thread([&] { server.listen_after_bind(); });
-    while (!server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    const Wire wire{"https://127.0.0.1:" + std::to_string(port) + "/PLOVR_STK/api/getFnStatus",
-                    s.sequence[2].body};
     auto headers = serviceHeaders();
-    {
-        CurlEasyPtr h(curl_easy_init());
-        for (auto _ : state) {
-            if (!post(h.get(), wire, s.endpoint.trustAnchorPem, headers.get())) {
-                state.SkipWithError("canned answer failed");
-                break;
-            }
-        }
-    }
-    server.stop();
-    thread.join();
+    FakeDesktop desktop;
+    runPaired(
+        state, [&] { return zoltLibLogins(s, desktop); },
+        [&] { return replayFreshHandles(s, headers.get()); });
 }
-BENCHMARK(BM_OneAnswerReference)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Logins)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-const bool declaredLogins =
-    RatioReporter::declare({"20 logins + getFnStatus via one ZOLTLib / fresh-handle replay",
-                            "BM_ZoltLibLogins", "BM_ReplayFreshHandles", 0.6});
+void BM_ReplayOnOneConnection(benchmark::State& state) {
+    auto& s = standIn();
+    auto headers = serviceHeaders();
+    runPaired(
+        state, [&] { return replayOneConnection(s, headers.get()); },
+        [&] { return replayFreshHandles(s, headers.get()); });
+}
+BENCHMARK(BM_ReplayOnOneConnection)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A server in this process that answers at once, with TCP_NODELAY, a canned text the size of
+// a function status answer.
+class CannedServer {
+  public:
+    CannedServer()
+        : server_(RegsvcProcess::demoFile("demo-tls-server.pem").c_str(),
+                  RegsvcProcess::demoFile("demo-tls-server.key").c_str()) {
+        server_.set_tcp_nodelay(true);
+        server_.Post(".*", [](const httplib::Request&, httplib::Response& rs) {
+            rs.set_content(std::string(344, 'A'), "text/plain");
+        });
+        port_ = server_.bind_to_any_port("127.0.0.1");
+        thread_ = std::thread([this] { server_.listen_after_bind(); });
+        while (!server_.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ~CannedServer() {
+        server_.stop();
+        thread_.join();
+    }
+    std::string url() const { return "https://127.0.0.1:" + std::to_string(port_) + "/"; }
+
+  private:
+    httplib::SSLServer server_;
+    int port_ = 0;
+    std::thread thread_;
+};
+
+// One function status answer on a kept connection, beside the canned one.
+void BM_OneAnswer(benchmark::State& state) {
+    auto& s = standIn();
+    auto headers = serviceHeaders();
+    CannedServer canned;
+    const Wire cannedWire{canned.url(), s.sequence[2].body};
+    CurlEasyPtr standInHandle(curl_easy_init());
+    CurlEasyPtr cannedHandle(curl_easy_init());
+    const std::string& ca = s.endpoint.trustAnchorPem;
+    runPaired(
+        state, [&] { return post(standInHandle.get(), s.sequence[2], ca, headers.get()); },
+        [&] { return post(cannedHandle.get(), cannedWire, ca, headers.get()); });
+}
+BENCHMARK(BM_OneAnswer)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+const bool declaredLogins = RatioReporter::declare(
+    {"20 logins + getFnStatus through one ZOLTLib / fresh-handle replay", "BM_Logins", 0.6});
 const bool declaredReuse =
     RatioReporter::declare({"  for comparison: the replay on one connection / fresh-handle replay",
-                            "BM_ReplayOneConnection", "BM_ReplayFreshHandles", 0});
-const bool declaredAnswer =
-    RatioReporter::declare({"one stand-in answer / canned answer from a TCP_NODELAY server",
-                            "BM_OneAnswerStandIn", "BM_OneAnswerReference", 10.0});
+                            "BM_ReplayOnOneConnection", 0});
+const bool declaredAnswer = RatioReporter::declare(
+    {"one stand-in answer / a canned answer from a TCP_NODELAY server", "BM_OneAnswer", 10.0});
 
 }  // namespace
