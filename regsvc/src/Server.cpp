@@ -35,6 +35,10 @@ Server::Server(const Config& config, Registry& registry, const ServiceEnvelope& 
       server_(config.tlsCert.c_str(), config.tlsKey.c_str()) {
     // Far above any real request (a signed renewal is a few KiB); larger bodies get 413.
     server_.set_payload_max_length(64 * 1024);
+    // Headers and body leave in two writes; with Nagle on, the body would wait for the
+    // client's delayed acknowledgement (about 40 ms) on every answer. Accepted sockets
+    // inherit the option from the listening one.
+    server_.set_tcp_nodelay(true);
     server_.Post(R"(/PLOVR_(STK|FT)/api/(?:SID:([^/]+)/)?([A-Za-z]+))",
                  [this](const httplib::Request& rq, httplib::Response& rs) { serveApi(rq, rs); });
     server_.Get("/files/template.html", [this](const httplib::Request&, httplib::Response& rs) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,7 +19,11 @@ class RSAUtility {
   public:
     // `servicePublicKeyPem`: the service's "PUBLIC KEY" PEM block (only the envelope needs
     // it); `util` carries files, the desktop and the HTTP exchange with its TLS trust.
-    explicit RSAUtility(const CommonUtility& util, std::string servicePublicKeyPem = {});
+    explicit RSAUtility(const CommonUtility& util, const std::string& servicePublicKeyPem = {});
+    // The service's key as readServiceKey gave it: read once, shared by every call.
+    RSAUtility(const CommonUtility& util, std::shared_ptr<EVP_PKEY> serviceKey);
+    // Null when the text holds no public key.
+    static std::shared_ptr<EVP_PKEY> readServiceKey(const std::string& servicePublicKeyPem);
 
     // --- Key pair, request and private key cache ---
 
@@ -116,5 +121,5 @@ class RSAUtility {
                       std::optional<std::string>& dataOut, Encrypt encrypt, Decrypt decrypt) const;
 
     const CommonUtility& util_;
-    std::string servicePublicKeyPem_;
+    std::shared_ptr<EVP_PKEY> serviceKey_;  // never changed once read
 };

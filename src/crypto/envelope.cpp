@@ -2,6 +2,7 @@
 #include <openssl/pem.h>
 #include <openssl/rsa.h>
 
+#include "crypto/OpenSslProviders.h"
 #include "crypto/RSAUtility.h"
 #include "crypto/ossl.h"
 #include "util/TextCodec.h"
@@ -11,14 +12,6 @@ namespace {
 constexpr std::size_t kRsaBlock = 256;  // the service key's modulus; fixed by the protocol
 constexpr std::size_t kAesKeyBytes = 16;
 constexpr unsigned char kAesIv[] = "5820931746028531";
-
-ossl::Pkey parsePublicKey(const std::string& pem) {
-    ossl::Bio bio(BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())));
-    if (!bio) return nullptr;
-    ossl::Pkey key(PEM_read_bio_PUBKEY(bio.get(), nullptr, nullptr, nullptr));
-    if (!key) ERR_clear_error();
-    return key;
-}
 
 Bytes toBytes(std::string_view text) {
     return Bytes(text.begin(), text.end());
@@ -49,11 +42,19 @@ bool aesCbc(bool encrypt, const Bytes& key, const Bytes& in, Bytes& out) {
 
 }  // namespace
 
+std::shared_ptr<EVP_PKEY> RSAUtility::readServiceKey(const std::string& pem) {
+    OpenSslProviders::load();
+    ossl::Bio bio(BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())));
+    if (!bio) return nullptr;
+    ossl::Pkey key(PEM_read_bio_PUBKEY(bio.get(), nullptr, nullptr, nullptr));
+    if (!key) ERR_clear_error();
+    return key;
+}
+
 int RSAUtility::encryptWithPublicKey(const Bytes& dataIn, Bytes& dataOut) const {
     if (dataIn.empty()) return 1;
-    auto key = parsePublicKey(servicePublicKeyPem_);
-    if (!key) return 1;
-    ossl::PkeyCtx ctx(EVP_PKEY_CTX_new_from_pkey(nullptr, key.get(), nullptr));
+    if (!serviceKey_) return 1;
+    ossl::PkeyCtx ctx(EVP_PKEY_CTX_new_from_pkey(nullptr, serviceKey_.get(), nullptr));
     std::size_t length = 0;
     if (!ctx || EVP_PKEY_encrypt_init(ctx.get()) != 1 ||
         EVP_PKEY_CTX_set_rsa_padding(ctx.get(), RSA_PKCS1_PADDING) != 1 ||
@@ -80,9 +81,8 @@ std::string RSAUtility::encryptAndB64WithPublicKey(std::string_view text) const 
 
 int RSAUtility::decryptWithPublicKey(const Bytes& dataIn, Bytes& dataOut) const {
     if (dataIn.empty()) return 1;
-    auto key = parsePublicKey(servicePublicKeyPem_);
-    if (!key) return 1;
-    ossl::PkeyCtx ctx(EVP_PKEY_CTX_new_from_pkey(nullptr, key.get(), nullptr));
+    if (!serviceKey_) return 1;
+    ossl::PkeyCtx ctx(EVP_PKEY_CTX_new_from_pkey(nullptr, serviceKey_.get(), nullptr));
     if (!ctx || EVP_PKEY_verify_recover_init(ctx.get()) != 1 ||
         EVP_PKEY_CTX_set_rsa_padding(ctx.get(), RSA_PKCS1_PADDING) != 1) {
         ERR_clear_error();

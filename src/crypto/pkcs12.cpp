@@ -2,11 +2,9 @@
 #include <openssl/pem.h>
 #include <openssl/pkcs12.h>
 
-#include <algorithm>
-#include <filesystem>
-
 #include "crypto/CertificateInput.h"
 #include "crypto/CryptoResult.h"
+#include "crypto/PrivateKeyCache.h"
 #include "crypto/RSAUtility.h"
 
 using namespace crypto_result;
@@ -26,22 +24,6 @@ ossl::Pkey readPrivateKey(const std::string& pem) {
     ossl::Pkey key(PEM_read_bio_PrivateKey(bio.get(), nullptr, nullptr, const_cast<char*>("")));
     if (!key) ERR_clear_error();
     return key;
-}
-
-// The cache holds only what createCSR wrote: PKCS#8 PEM of RSA keys. A decoder told so
-// skips the trial of every other format and reads a key about three times faster, which is
-// what a large cache costs per entry. Anything else reads as no key.
-ossl::Pkey readCachedKey(const std::string& pem) {
-    EVP_PKEY* raw = nullptr;
-    ossl::DecoderCtx decoder(OSSL_DECODER_CTX_new_for_pkey(&raw, "PEM", "PrivateKeyInfo", "RSA",
-                                                           EVP_PKEY_KEYPAIR, nullptr, nullptr));
-    const auto* data = reinterpret_cast<const unsigned char*>(pem.data());
-    std::size_t length = pem.size();
-    if (!decoder || OSSL_DECODER_from_data(decoder.get(), &data, &length) != 1) {
-        ERR_clear_error();
-        return nullptr;
-    }
-    return ossl::Pkey(raw);
 }
 
 std::string friendlyNameOf(const RSAUtility& rsa, X509* cert) {
@@ -120,39 +102,17 @@ ossl::Pkcs12 RSAUtility::buildPkcs12(const std::string& password, const std::str
 }
 
 std::vector<std::string> RSAUtility::cacheCandidates() const {
-    std::vector<std::string> names;
-    std::error_code error;
-    std::filesystem::directory_iterator it(util_.getPrivateKeyFolder(), error);
-    if (error) return names;
-    for (const auto& entry : it) {
-        const std::string name = entry.path().filename().string();
-        if (util_.regexMatch(name, "^[0-9]{17}\\.p8$")) names.push_back(entry.path().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
+    return PrivateKeyCache(util_).candidates();
 }
 
-// Each cached key is compared with the certificate's public key first, so a cache of
-// thousands of stale keys costs one key read each; only the match is built into a PKCS#12.
+// Only the key that belongs to the certificate is built into a PKCS#12.
 ossl::Pkcs12 RSAUtility::buildFromCache(const CertificateInput& input, const std::string& password,
                                         const std::vector<std::string>& candidates,
                                         bool& triedAny) const {
-    triedAny = false;
-    EVP_PKEY* certKey = X509_get0_pubkey(input.user.get());
-    if (certKey == nullptr) return nullptr;
-    for (const auto& path : candidates) {
-        auto text = util_.getFileAsStr(path);
-        if (!text || text->empty()) continue;
-        triedAny = true;
-        auto key = readCachedKey(*text);
-        if (!key || EVP_PKEY_eq(certKey, key.get()) != 1) {
-            ERR_clear_error();
-            continue;
-        }
-        return buildPkcs12(password, friendlyNameOf(*this, input.user.get()), key.get(),
-                           input.user.get(), input.chain.get());
-    }
-    return nullptr;
+    auto key = PrivateKeyCache(util_).find(input.user.get(), candidates, triedAny);
+    if (!key) return nullptr;
+    return buildPkcs12(password, friendlyNameOf(*this, input.user.get()), key.get(),
+                       input.user.get(), input.chain.get());
 }
 
 int RSAUtility::exportP12ToFile(const std::string& b64Cert,

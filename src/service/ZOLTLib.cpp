@@ -5,7 +5,8 @@
 
 ZOLTLib::ZOLTLib(Desktop& desktop, ServiceEndpoint endpoint, HttpLimits limits)
     : endpoint_(std::move(endpoint)),
-      util_(desktop, CurlTransport(endpoint_.trustAnchorPem, limits)) {}
+      util_(desktop, CurlTransport(endpoint_.trustAnchorPem, limits)),
+      serviceKey_(RSAUtility::readServiceKey(endpoint_.publicKeyPem)) {}
 
 std::string ZOLTLib::getTargetUrl(const std::string& action) const {
     const std::string base =

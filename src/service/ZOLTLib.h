@@ -98,7 +98,7 @@ class ZOLTLib {
     static int leadingInt(const std::string& text);
 
     const CommonUtility& util() const { return util_; }
-    RSAUtility rsa() const { return RSAUtility(util_, endpoint_.publicKeyPem); }
+    RSAUtility rsa() const { return RSAUtility(util_, serviceKey_); }
 
   private:
     void loadSysCfg();
@@ -115,6 +115,7 @@ class ZOLTLib {
 
     ServiceEndpoint endpoint_;
     CommonUtility util_;
+    std::shared_ptr<EVP_PKEY> serviceKey_;  // read once: every enveloped value uses it
     std::optional<std::string> httpSessionId_;
     std::optional<std::string> httpAesKey_;
     std::optional<std::string> currentUserCn_;

@@ -30,6 +30,14 @@ void initCurlOnce() {
 
 }  // namespace
 
+// libcurl keeps a finished transfer's connection in its handle: the next transfer on that
+// handle to the same host and with the same TLS settings reuses it, and a connection the
+// server has closed in the meantime is replaced.
+struct CurlTransport::KeptHandle {
+    std::mutex busy;
+    CurlEasyPtr handle;
+};
+
 HttpLimits HttpLimits::serviceCall() {
     return {std::chrono::seconds(10), std::chrono::seconds(30), std::chrono::seconds(90), 8u << 20};
 }
@@ -43,19 +51,26 @@ CurlTransport::CurlTransport(std::string trustAnchorPem, HttpLimits serviceLimit
                              HttpLimits downloadLimits)
     : trustAnchorPem_(std::move(trustAnchorPem)),
       serviceLimits_(serviceLimits),
-      downloadLimits_(downloadLimits) {}
+      downloadLimits_(downloadLimits),
+      kept_(std::make_shared<KeptHandle>()) {}
 
 HttpResponse CurlTransport::operator()(const HttpRequest& request) const {
     initCurlOnce();
     HttpResponse response;
-    CurlEasyPtr curl(curl_easy_init());
-    if (!curl) {
+    // A handle in use elsewhere is never shared: this call then gets one of its own.
+    std::unique_lock kept(kept_->busy, std::try_to_lock);
+    CurlEasyPtr own;
+    if (!kept.owns_lock() || !kept_->handle) {
+        own.reset(curl_easy_init());
+        if (kept.owns_lock()) kept_->handle = std::move(own);
+    }
+    CURL* h = kept.owns_lock() ? kept_->handle.get() : own.get();
+    if (h == nullptr) {
         response.error = "curl_easy_init failed";
         return response;
     }
     const HttpLimits& limits =
         request.kind == HttpRequest::Kind::Download ? downloadLimits_ : serviceLimits_;
-    CURL* h = curl.get();
     Sink sink;
     sink.cap = limits.maxBodyBytes;
 
@@ -98,6 +113,9 @@ HttpResponse CurlTransport::operator()(const HttpRequest& request) const {
 
     CURLcode rc = curl_easy_perform(h);
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &response.status);
+    // Back to the defaults, connections and TLS sessions kept: no option of this call, nor a
+    // pointer into it, reaches the next one.
+    curl_easy_reset(h);
     if (rc != CURLE_OK) {
         // A cut-off answer is no answer: half a ciphertext or half a file helps nobody.
         response.error = sink.overflow ? "answer larger than the limit" : curl_easy_strerror(rc);

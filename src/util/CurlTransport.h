@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <memory>
 #include <string>
 
 #include "util/HttpExchange.h"
@@ -18,7 +19,9 @@ struct HttpLimits {
     static HttpLimits download();
 };
 
-// The libcurl adapter: synchronous, TLS verification always on.
+// The libcurl adapter: synchronous, TLS verification always on. Copies share one kept
+// connection, so consecutive calls to the same host skip the TCP and TLS handshakes; a call
+// made while another one runs gets a connection of its own.
 class CurlTransport {
   public:
     // `trustAnchorPem`: a CA certificate to trust instead of the system store; empty for the
@@ -30,7 +33,10 @@ class CurlTransport {
     HttpResponse operator()(const HttpRequest& request) const;
 
   private:
+    struct KeptHandle;
+
     std::string trustAnchorPem_;
     HttpLimits serviceLimits_;
     HttpLimits downloadLimits_;
+    std::shared_ptr<KeptHandle> kept_;
 };

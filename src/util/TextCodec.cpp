@@ -3,6 +3,9 @@
 #include <unicode/unistr.h>
 #include <unicode/ustring.h>
 
+#include <algorithm>
+#include <mutex>
+
 #include "util/icuptr.h"
 
 namespace {
@@ -19,9 +22,23 @@ UConverterPtr openBig5() {
     return converter;
 }
 
+// Opened once per process, on first use: opening costs more than converting a service answer.
+// A converter carries state between calls, so conversions take turns.
+struct SharedBig5 {
+    std::mutex turn;
+    UConverterPtr converter = openBig5();
+};
+
+SharedBig5& sharedBig5() {
+    static SharedBig5 shared;
+    return shared;
+}
+
 }  // namespace
 
 bool TextCodec::isValidUtf8(std::string_view text) {
+    // Most text checked is ASCII (PEM keys, answers), which needs no converter.
+    if (std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; })) return true;
     UErrorCode status = U_ZERO_ERROR;
     int32_t length = 0;
     u_strFromUTF8(nullptr, 0, &length, text.data(), static_cast<int32_t>(text.size()), &status);
@@ -32,8 +49,11 @@ bool TextCodec::isValidUtf8(std::string_view text) {
 std::optional<Bytes> TextCodec::utf8ToBig5(std::string_view utf8) {
     if (!isValidUtf8(utf8)) return std::nullopt;
     if (utf8.empty()) return Bytes{};
-    auto converter = openBig5();
+    auto& shared = sharedBig5();
+    std::lock_guard turn(shared.turn);
+    const auto& converter = shared.converter;
     if (!converter) return std::nullopt;
+    ucnv_reset(converter.get());
     auto text = icu::UnicodeString::fromUTF8(icu::StringPiece(utf8.data(), utf8.size()));
     UErrorCode status = U_ZERO_ERROR;
     int32_t needed =
@@ -52,8 +72,11 @@ std::optional<Bytes> TextCodec::utf8ToBig5(std::string_view utf8) {
 
 std::optional<std::string> TextCodec::big5ToUtf8(std::string_view big5) {
     if (big5.empty()) return std::string{};
-    auto converter = openBig5();
+    auto& shared = sharedBig5();
+    std::lock_guard turn(shared.turn);
+    const auto& converter = shared.converter;
     if (!converter) return std::nullopt;
+    ucnv_reset(converter.get());
     UErrorCode status = U_ZERO_ERROR;
     int32_t needed = ucnv_toUChars(converter.get(), nullptr, 0, big5.data(),
                                    static_cast<int32_t>(big5.size()), &status);

@@ -1,8 +1,9 @@
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
-#include <fstream>
 
 #include "platform/Desktop.h"
 #include "util/AtomicFile.h"
@@ -58,19 +59,33 @@ bool CommonUtility::writeAtomically(const std::string& path, const Bytes& data) 
     return false;
 }
 
+// Sized by the file, read in one go: the key cache reads a file per cached key.
 std::optional<Bytes> CommonUtility::getFile(const std::string& path) const {
-    // A folder opens as a stream but throws on the first read; a pipe could block forever.
+    // A folder opens but fails the first read; a pipe could block forever.
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    Bytes data;
-    char chunk[16384];
-    // istream::read turns a failing read into badbit; iterating the buffer would throw.
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-        data.insert(data.end(), chunk, chunk + in.gcount());
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat info {};
+    // One byte more than the size, so that the read which fills it is followed by one that
+    // finds the end; a file that grows meanwhile gets more room.
+    Bytes data(fstat(fd, &info) == 0 ? static_cast<std::size_t>(info.st_size) + 1 : 4096);
+    std::size_t used = 0;
+    bool ok = true;
+    while (ok) {
+        if (used == data.size()) data.resize(data.size() * 2);
+        const ssize_t n = read(fd, data.data() + used, data.size() - used);
+        if (n > 0) {
+            used += static_cast<std::size_t>(n);
+        } else if (n == 0) {
+            break;
+        } else if (errno != EINTR) {
+            ok = false;
+        }
     }
-    if (in.bad()) return std::nullopt;
+    close(fd);
+    if (!ok) return std::nullopt;
+    data.resize(used);
     return data;
 }
 

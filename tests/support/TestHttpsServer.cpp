@@ -29,21 +29,44 @@ TestHttpsServer::TestHttpsServer() {
              cert, "-days", "2", "-extfile", ext});
     auto pem = OpensslTool::readFile(ca);
     caPem_.assign(pem.begin(), pem.end());
+    certPath_ = cert;
+    keyPath_ = key;
+    listen();
+}
 
-    server_ = std::make_unique<httplib::SSLServer>(cert.c_str(), key.c_str());
+TestHttpsServer::~TestHttpsServer() {
+    stop();
+}
+
+void TestHttpsServer::restart() {
+    stop();
+    listen();
+}
+
+// On port_, or a free one while it is 0.
+void TestHttpsServer::listen() {
+    server_ = std::make_unique<httplib::SSLServer>(certPath_.c_str(), keyPath_.c_str());
     if (!server_->is_valid()) throw std::runtime_error("test server has no valid certificate");
+    // Without it every answer waits for the client's delayed acknowledgement.
+    server_->set_tcp_nodelay(true);
+    // A stop waits for every kept connection to time out; a restart need not take seconds.
+    server_->set_keep_alive_timeout(1);
     auto dispatch = [this](const httplib::Request& rq, httplib::Response& rs) { serve(rq, rs); };
     server_->Post(".*", dispatch);
     server_->Get(".*", dispatch);
     server_->Put(".*", dispatch);
-    port_ = server_->bind_to_any_port("127.0.0.1");
+    if (port_ == 0) {
+        port_ = server_->bind_to_any_port("127.0.0.1");
+    } else if (!server_->bind_to_port("127.0.0.1", port_)) {
+        port_ = -1;
+    }
     if (port_ <= 0) throw std::runtime_error("test server cannot bind");
     thread_ = std::thread([this] { server_->listen_after_bind(); });
     // stop() before the accept loop runs would be lost and leave the destructor waiting.
     while (!server_->is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
-TestHttpsServer::~TestHttpsServer() {
+void TestHttpsServer::stop() {
     server_->stop();
     if (thread_.joinable()) thread_.join();
 }
@@ -71,7 +94,8 @@ void TestHttpsServer::serve(const httplib::Request& request, httplib::Response& 
     Handler handler;
     {
         std::lock_guard lock(mutex_);
-        received_.push_back({request.method, request.target, request.body, request.headers});
+        received_.push_back(
+            {request.method, request.target, request.body, request.headers, request.remote_port});
         handler = handler_;
     }
     if (handler) handler(request, response);

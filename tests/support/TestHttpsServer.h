@@ -19,11 +19,15 @@ class TestHttpsServer {
         std::string target;  // path and query as sent
         std::string body;
         httplib::Headers headers;
+        int clientPort = 0;  // tells the connections apart
     };
     using Handler = std::function<void(const httplib::Request&, httplib::Response&)>;
 
     TestHttpsServer();
     ~TestHttpsServer();
+
+    // Stops, closing every connection, and listens again on the same port.
+    void restart();
 
     std::string url(const std::string& path) const;
     const std::string& caPem() const { return caPem_; }
@@ -32,10 +36,14 @@ class TestHttpsServer {
     void clearReceived();
 
   private:
+    void listen();
+    void stop();
     void serve(const httplib::Request& request, httplib::Response& response);
 
     TempDir dir_;
     std::string caPem_;
+    std::string certPath_;
+    std::string keyPath_;
     std::unique_ptr<httplib::SSLServer> server_;
     int port_ = 0;
     std::thread thread_;

@@ -124,6 +124,22 @@ TEST_F(HttpTransport, FailuresStillReturnZeroWithWhatCameBack) {
     }
 }
 
+TEST_F(HttpTransport, ConsecutiveCallsShareOneConnectionUntilTheServerDropsIt) {
+    server->setHandler(
+        [](const httplib::Request&, httplib::Response& rs) { rs.set_content("ok", "text/plain"); });
+    std::optional<Bytes> body;
+    util.httpConnect(server->url("/api"), "POST", {{"call", "1"}}, body);
+    util.httpConnect(server->url("/api"), "POST", {{"call", "2"}}, body);
+    server->restart();
+    body.reset();
+    ASSERT_EQ(util.httpConnect(server->url("/api"), "POST", {{"call", "3"}}, body), 0);
+    EXPECT_EQ(body, (Bytes{'o', 'k'}));
+    auto seen = server->received();
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[1].clientPort, seen[0].clientPort);
+    EXPECT_NE(seen[2].clientPort, seen[0].clientPort);
+}
+
 TEST_F(HttpTransport, DeadServiceGivesNoBody) {
     std::optional<Bytes> body;
     // Port 9 on loopback: nothing listens, the connection is refused at once.
