@@ -18,7 +18,8 @@ struct HttpLimits {
     static HttpLimits download();
 };
 
-// The libcurl adapter: synchronous, TLS verification always on.
+// The libcurl adapter: synchronous, https only, TLS verification always on. GET requests
+// follow up to five redirects (https only); POST requests follow none.
 class CurlTransport {
   public:
     // `trustAnchorPem`: a CA certificate to trust instead of the system store; empty for the

@@ -1,9 +1,9 @@
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "platform/Desktop.h"
 #include "util/AtomicFile.h"
@@ -55,15 +55,33 @@ bool CommonUtility::saveFile(const std::string& path, const std::string& fileStr
 
 bool CommonUtility::writeAtomically(const std::string& path, const Bytes& data) const {
     if (AtomicFile::write(path, data)) return true;
-    log("write failed: " + path);
+    // The folder only: file names often carry the customer's ID number.
+    log("write failed in " + getFolderNameFromFullPath(path));
     return false;
 }
 
+// Read with plain system calls: a stream reading a folder throws out of its buffer, and
+// anything that is not a regular file (a folder, a FIFO that would block) is no file.
 std::optional<Bytes> CommonUtility::getFile(const std::string& path) const {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    Bytes data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return std::nullopt;
+    struct stat st {};
+    std::optional<Bytes> data;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        data.emplace();
+        unsigned char buffer[65536];
+        for (;;) {
+            const ssize_t n = read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                data.reset();
+                break;
+            }
+            if (n == 0) break;
+            data->insert(data->end(), buffer, buffer + n);
+        }
+    }
+    close(fd);
     return data;
 }
 
@@ -82,10 +100,11 @@ void CommonUtility::removeFile(const std::string& path) const {
 
 void CommonUtility::removeFile(const std::string& folder, const std::string& filePattern) const {
     std::error_code error;
-    std::filesystem::directory_iterator it(folder, error);
-    if (error) return;
-    for (const auto& entry : it) {
-        const std::string name = entry.path().filename().string();
+    // increment(error) rather than ++: the throwing form would end the program on a folder
+    // that fails half-way through its listing.
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string name = it->path().filename().string();
         const std::string full = folder + "/" + name;
         std::error_code statError;
         if (std::filesystem::is_directory(full, statError)) continue;
