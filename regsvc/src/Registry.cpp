@@ -3,6 +3,7 @@
 #include <openssl/rand.h>
 
 #include <algorithm>
+#include <cctype>
 
 #include "Codec.h"
 
@@ -83,13 +84,15 @@ Answer Registry::sysCfg() const {
 }
 
 Answer Registry::checkVersion(const Call& call) const {
-    if (config_.acceptedVersions.count(param(call, "version")) != 0) return Answer{};
+    if (!call.unreadable && config_.acceptedVersions.count(param(call, "version")) != 0) {
+        return Answer{};
+    }
     return Answer::refuse("3001", "您的程式版本過舊，請下載新版程式");
 }
 
 Answer Registry::login(const Call& call) {
     const Customer* customer = config_.customer(param(call, "id"));
-    if (customer == nullptr || customer->password != param(call, "pwd")) {
+    if (call.unreadable || customer == nullptr || customer->password != param(call, "pwd")) {
         return Answer::refuse("1001", "身分證字號或密碼錯誤");
     }
     if (customer->futures && !call.futuresEndpoint) {
@@ -98,6 +101,7 @@ Answer Registry::login(const Call& call) {
     if (!customer->futures && call.futuresEndpoint) {
         return Answer::refuse("1002", "查無期貨帳戶");
     }
+    pruneSessions();
     const std::string sessionId = randomText(12);
     const std::string aesKey = randomText(16);  // 32 characters; the client uses 16
     sessions_[sessionId] = {customer->id, aesKey, now()};
@@ -108,6 +112,20 @@ Answer Registry::login(const Call& call) {
                      {"cn", customer->cn},
                      {"custType", customer->futures ? "FT" : "S"}};
     return answer;
+}
+
+// Sessions are made at login only, so that is where the expired ones go. An expired session
+// is kept for one more idle period, so that its client still hears "連線逾時" rather than
+// nothing; after that it is forgotten.
+void Registry::pruneSessions() {
+    const std::time_t current = now();
+    for (auto it = sessions_.begin(); it != sessions_.end();) {
+        if (current - it->second.lastSeen > 2LL * config_.sessionIdleSeconds) {
+            it = sessions_.erase(it);
+        } else {
+            ++it;
+        }
+    }
 }
 
 Answer Registry::sessionCall(const Call& call) {
@@ -237,7 +255,10 @@ Answer Registry::renewCert(const Customer& customer, const Call& call) {
     CertRecord* active = find(customer, "", "active");
     if (active == nullptr) return Answer::refuse("5601", "查無有效憑證");
     std::string hexSerial = param(call, "hexSerial");
-    std::transform(hexSerial.begin(), hexSerial.end(), hexSerial.begin(), ::toupper);
+    // toupper takes an unsigned char value: a plain char above 0x7f is negative.
+    std::transform(hexSerial.begin(), hexSerial.end(), hexSerial.begin(), [](char c) {
+        return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    });
     if (hexSerial != active->serialHex) return Answer::refuse("5602", "憑證序號不符");
     const std::string csr = param(call, "csr");
     const std::string sign = param(call, "sign");

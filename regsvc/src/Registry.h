@@ -17,6 +17,10 @@ struct Call {
     bool futuresEndpoint = false;
     std::optional<std::string> sessionId;
     std::map<std::string, std::string> params;
+    // A value of the public-key envelope did not open. The call is answered as if the value
+    // were wrong, never with a code of its own: a distinct answer would tell anyone whether
+    // a ciphertext has valid PKCS#1 padding.
+    bool unreadable = false;
 };
 
 // The registration service's rules: customers and sessions, the system configuration, the
@@ -61,6 +65,7 @@ class Registry {
     Answer qryCert(const Customer& customer);
     Answer qryLastActiveCert(const Customer& customer);
 
+    void pruneSessions();
     Status statusOf(const Customer& customer);
     CertRecord* find(const Customer& customer, const std::string& kind, const std::string& status);
     Answer issue(const Customer& customer, X509_REQ* request, const std::string& kind);

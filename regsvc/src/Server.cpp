@@ -101,7 +101,13 @@ void Server::serveApi(const httplib::Request& request, httplib::Response& respon
         }
         auto plain = sessionKey ? ServiceEnvelope::openSession(*sessionKey, value)
                                 : envelope_.openPublic(value);
-        if (!plain) opened = false;
+        if (!plain) {
+            // A public-key value that does not open is a wrong value, answered as such (a
+            // login as a wrong password): no padding oracle. Only a session, whose answer
+            // nobody else can read, hears that its data did not decrypt.
+            if (sessionKey) opened = false;
+            call.unreadable = true;
+        }
         call.params[name] = plain.value_or("");
     }
 

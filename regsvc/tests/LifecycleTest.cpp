@@ -38,6 +38,10 @@ class Lifecycle : public testing::Test {
         tool.write("cert.der", *codec::unbase64(get(issued, "cert")));
         return tool.run({"x509", "-inform", "DER", "-in", tool.file("cert.der")}).value_or("");
     }
+    static std::string lowered(std::string text) {
+        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    }
     static std::string get(const Answer& a, const std::string& name) {
         return ServiceUnderTest::field(a, name);
     }
@@ -121,6 +125,10 @@ TEST_F(Lifecycle, RequestsAndSignaturesThatDoNotBelongAreRefused) {
         {"signed over other text", serial,
          tool.sign(csr + "x", pemOf(applied), tool.file("first.key")), "5605"},
         {"wrong serial", "1234", "", "5602"},
+        // Bytes above 0x7f go through toupper as unsigned char values (a plain char is
+        // negative there); lower case is the same serial.
+        {"serial with bytes above 0x7f", serial + "\xff\xe9", "", "5602"},
+        {"lower-case serial, not signed", lowered(serial), "", "5605"},
     };
     for (const auto& c : cases) {
         Answer answer =

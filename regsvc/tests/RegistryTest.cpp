@@ -45,6 +45,36 @@ TEST_F(Rules, SessionsExpireUnlessKeptAlive) {
     EXPECT_EQ(service.call("getFnStatus", {{"cn", "A123456789-00"}}).rtnCode, "9001");
 }
 
+// Sessions are made at login, so a login forgets the long-expired ones; a session just
+// expired still hears that it timed out.
+TEST_F(Rules, LoginsPruneLongExpiredSessions) {
+    auto sessionOf = [](const Answer& a) { return get(a, "sessionId"); };
+    const std::string old = sessionOf(service.login("A123456789", "demo1234"));
+    const long long idle = service.config().sessionIdleSeconds;
+    service.registry().advanceClock(idle + 1);
+    const std::string recent = sessionOf(service.login("B223456789", "demo1234"));
+    EXPECT_TRUE(service.registry().sessionKey(old).has_value());  // expired, kept a while
+    service.registry().advanceClock(idle + 1);
+    EXPECT_EQ(service.call("iAmAlive", {}).rtnCode, "9001");  // B's, expired just now
+    service.login("A123456789", "demo1234");
+    EXPECT_FALSE(service.registry().sessionKey(old).has_value());
+    EXPECT_TRUE(service.registry().sessionKey(recent).has_value());
+}
+
+// A public-key value that did not decrypt is a wrong value, never a code of its own.
+TEST_F(Rules, UnreadableValuesAreAnsweredAsWrongOnes) {
+    Call login{"doLogin", false, std::nullopt, {{"id", "A123456789"}, {"pwd", "demo1234"}}};
+    login.unreadable = true;
+    const std::string wrong =
+        service.registry()
+            .handle({"doLogin", false, std::nullopt, {{"id", "A123456789"}, {"pwd", "x"}}})
+            .toXml();
+    EXPECT_EQ(service.registry().handle(login).toXml(), wrong);
+    Call version{"checkVersion", false, std::nullopt, {{"version", "1.0"}}};
+    version.unreadable = true;
+    EXPECT_NE(service.registry().handle(version).rtnCode, "0");
+}
+
 TEST_F(Rules, ConfigurationNamesTheServicesOwnAddresses) {
     service.registry().setBaseUrl("https://127.0.0.1:1234");
     Answer cfg =

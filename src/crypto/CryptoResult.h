@@ -12,9 +12,14 @@ inline constexpr int kCsrNoRequest = 52705;
 inline constexpr int kCsrNoKeyPair = 52707;
 inline constexpr int kCsrKeyNotSet = 52709;
 inline constexpr int kCsrNotSigned = 52711;
+// The key could not be kept in the private key cache: no request may be sent for it, since
+// the certificate issued for it could never be saved.
+inline constexpr int kCsrKeyNotStored = 52713;
 
 inline constexpr int kPfxBadCertificate = 52109;
 inline constexpr int kPfxNotBuilt = 52111;
+// changePwd: the file is protected by the new password, but the store still holds the old one.
+inline constexpr int kPfxPasswordNotRecorded = 52113;
 inline constexpr int kPfxNotPkcs12 = 52301;
 inline constexpr int kPfxWrongPassword = 52303;
 inline constexpr int kPfxCannotOpen = 52403;

@@ -28,7 +28,8 @@ class RSAUtility {
     // --- Key pair, request and private key cache ---
 
     // A new RSA key pair and a SHA-256 signed request for the one CN; the PKCS#8 PEM key is
-    // also kept in the private key cache under a fresh 17-digit time stamp name.
+    // also kept in the private key cache under a fresh 17-digit time stamp name. 52713 when
+    // it cannot be kept there: the request must then not be sent.
     int createCSR(const std::string& cn, int keyLength, std::string& csr,
                   std::string& privateKey) const;
 
@@ -56,7 +57,8 @@ class RSAUtility {
     // Issuer and serial take no part: the caller compares them with what the load gave.
     int checkPfxFile(const std::string& pfxFilePath, const std::string& pfxFilePwd,
                      const std::string& certIssuer, const std::string& certHexSerial) const;
-    // Re-protects the file in place and records path and new password in the properties store.
+    // Re-protects the file in place and records path and new password in the properties store;
+    // 52113 when the file changed but the store could not be written.
     int changePwd(const std::string& pfxFilePath, const std::string& pfxFileOldPwd,
                   const std::string& pfxFileNewPwd) const;
 
@@ -80,7 +82,8 @@ class RSAUtility {
     // --- Request envelope ---
 
     // Enveloped POSTs. The result is the transport's (0 whenever a request went out); a
-    // failed exchange or decryption leaves dataOut unwritten.
+    // failed exchange or decryption leaves dataOut unwritten. A session key under 16 bytes
+    // sends nothing and gives 1.
     int httpPubKeyEncPost(const std::string& url, const StringMap& postParams,
                           std::optional<std::string>& dataOut) const;
     int httpAesEncPost(const std::string& url, const Bytes& aesKey, const StringMap& postParams,

@@ -95,7 +95,11 @@ int RSAUtility::createCSR(const std::string& cn, int keyLength, std::string& csr
     if (requestText.empty()) return kCsrNoRequest;
     csr = requestText;
 
-    if (!storeInCache(keyText)) util_.log("private key cache write failed");
+    // A request whose key is not kept would bring a certificate that can never be saved.
+    if (!storeInCache(keyText)) {
+        util_.log("private key cache write failed");
+        return kCsrKeyNotStored;
+    }
     return kOk;
 }
 

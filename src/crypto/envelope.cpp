@@ -163,6 +163,7 @@ int RSAUtility::httpPubKeyEncPost(const std::string& url, const StringMap& postP
 int RSAUtility::httpAesEncPost(const std::string& url, const Bytes& aesKey,
                                const StringMap& postParams,
                                std::optional<std::string>& dataOut) const {
+    if (aesKey.size() < kAesKeyBytes) return 1;  // nothing could be encrypted: nothing is sent
     return envelopedPost(
         url, postParams, dataOut,
         [&](const std::string& value) { return encryptAndB64WithAes(aesKey, value); },

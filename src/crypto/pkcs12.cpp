@@ -26,9 +26,26 @@ ossl::Pkey readPrivateKey(const std::string& pem) {
     return key;
 }
 
+// The common name as a friendly name, which PKCS12_create stores as a BMPString: at most 255
+// bytes of UTF-8, cut where a character begins, and without the characters outside the Basic
+// Multilingual Plane, which a BMPString cannot hold. Either fault would make PKCS12_create
+// refuse the name, and with it the whole file.
+std::string friendlyName(const std::string& cn) {
+    std::string name;
+    for (std::size_t i = 0; i < cn.size();) {
+        const unsigned char lead = static_cast<unsigned char>(cn[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xe0 ? 2 : lead < 0xf0 ? 3 : 4;
+        if (length < 4) {
+            if (name.size() + length > 255) break;
+            name.append(cn, i, length);
+        }
+        i += length;
+    }
+    return name;
+}
+
 std::string friendlyNameOf(const RSAUtility& rsa, X509* cert) {
-    std::string cn = rsa.getX509NamePart(X509_get_subject_name(cert), NID_commonName);
-    return cn.substr(0, 255);
+    return friendlyName(rsa.getX509NamePart(X509_get_subject_name(cert), NID_commonName));
 }
 
 Bytes derOf(PKCS12* p12) {
@@ -194,8 +211,8 @@ int RSAUtility::loadPfx(const std::string& pfxFilePath, const std::string& pfxFi
     if (der.empty()) return kOk;
     b64P12Cert = util_.base64Encode(der);
     // The browser import form: protected by the user ID, which the page tells the customer.
-    auto forBrowser = buildPkcs12(certInfo["certUserId"], certInfo["cn"], parts.key.get(),
-                                  parts.cert.get(), parts.chain.get());
+    auto forBrowser = buildPkcs12(certInfo["certUserId"], friendlyName(certInfo["cn"]),
+                                  parts.key.get(), parts.cert.get(), parts.chain.get());
     Bytes browserDer = forBrowser ? derOf(forBrowser.get()) : Bytes{};
     if (browserDer.empty()) return kFailed;
     b64P12Cert = util_.base64Encode(browserDer);
@@ -221,11 +238,15 @@ int RSAUtility::changePwd(const std::string& pfxFilePath, const std::string& pfx
     PfxContents parts;
     if (int rc = openPfx(pfxFilePath, pfxFileOldPwd, p12, parts); rc != kOk) return rc;
     StringMap certInfo = getCertInfo(parts.cert.get());
-    auto renewed = buildPkcs12(pfxFileNewPwd, certInfo["cn"], parts.key.get(), parts.cert.get(),
-                               parts.chain.get());
+    auto renewed = buildPkcs12(pfxFileNewPwd, friendlyName(certInfo["cn"]), parts.key.get(),
+                               parts.cert.get(), parts.chain.get());
     if (!renewed) return kPfxNotBuilt;
     // Written atomically: this file is often the customer's only copy of the key.
     if (int rc = savePfxFile(renewed.get(), pfxFilePath); rc != kOk) return rc;
-    util_.saveToProperties(certInfo["certUserId"], pfxFilePath, pfxFileNewPwd);
+    // The file has changed already: a store still holding the old password must be reported,
+    // or the next run opens the file with it and fails.
+    if (!util_.saveToProperties(certInfo["certUserId"], pfxFilePath, pfxFileNewPwd)) {
+        return kPfxPasswordNotRecorded;
+    }
     return kOk;
 }

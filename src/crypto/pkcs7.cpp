@@ -9,13 +9,44 @@ using namespace crypto_result;
 
 namespace {
 
-const char* kSubjectPair = "^(\\s*(.+)\\s*,\\s*)?([a-zA-Z]+)\\s*=\\s*([^=]+)\\s*$";
-
 std::string trim(const std::string& text) {
     const char* blanks = " \t\n\r\f\v";
     auto first = text.find_first_not_of(blanks);
     if (first == std::string::npos) return "";
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+// The blanks of the ICU pattern's "\s", [\t\n\f\r\p{Z}], in UTF-8: the length of the one
+// ending just before `end`, or 0.
+std::size_t blankBefore(const std::string& text, std::size_t end) {
+    if (end == 0) return 0;
+    const unsigned char c = static_cast<unsigned char>(text[end - 1]);
+    if (c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r') return 1;
+    auto endsWith = [&](std::string_view blank) {
+        return end >= blank.size() && text.compare(end - blank.size(), blank.size(), blank) == 0;
+    };
+    if (endsWith("\xc2\xa0")) return 2;  // U+00A0
+    for (std::string_view blank : {"\xe1\x9a\x80", "\xe2\x80\xaf", "\xe2\x81\x9f", "\xe3\x80\x80",
+                                   "\xe2\x80\xa8", "\xe2\x80\xa9"}) {
+        if (endsWith(blank)) return 3;  // U+1680, U+202F, U+205F, U+3000, U+2028, U+2029
+    }
+    if (end >= 3 && text.compare(end - 3, 2, "\xe2\x80") == 0 &&
+        static_cast<unsigned char>(text[end - 1]) >= 0x80 &&
+        static_cast<unsigned char>(text[end - 1]) <= 0x8a) {
+        return 3;  // U+2000 to U+200A
+    }
+    return 0;
+}
+
+std::size_t blankAt(const std::string& text, std::size_t at) {
+    for (std::size_t length = 1; length <= 3 && at + length <= text.size(); ++length) {
+        if (blankBefore(text, at + length) == length) return length;
+    }
+    return 0;
+}
+
+bool isLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
 }  // namespace
@@ -62,17 +93,44 @@ int RSAUtility::signPKCS7(PKCS12* p12Cert, const std::string& p12CertPwd, const 
     return kOk;
 }
 
+// The pattern "^(\s*(.+)\s*,\s*)?([a-zA-Z]+)\s*=\s*([^=]+)\s*$" applied pass by pass, written
+// out by hand: each pass peels the last name=value pair off the end. The value is what
+// follows the last "=" (blanks after the "=" dropped), the name the letters before it, and
+// between the name and the comma before it there may be blanks only. Every character is
+// looked at a bounded number of times; the pattern took seconds on long runs of blanks.
 std::optional<StringMap> RSAUtility::parseSubject(const std::optional<std::string>& subject) const {
     if (!subject || subject->empty()) return std::nullopt;
     StringMap parsed;
-    std::string remaining = trim(*subject);
-    while (!remaining.empty()) {
-        // Text that is not a list of name=value pairs has no map; without this the loop
-        // would peel nothing and never end.
-        if (!util_.regexMatch(remaining, kSubjectPair)) return std::nullopt;
-        parsed[util_.regexReplace(remaining, kSubjectPair, "$3")] =
-            util_.regexReplace(remaining, kSubjectPair, "$4");
-        remaining = trim(util_.regexReplace(remaining, kSubjectPair, "$2"));
+    const std::string text = trim(*subject);
+    std::size_t end = text.size();  // the remaining text is text[0, end), trimmed
+    while (end > 0) {
+        const std::size_t equals = text.rfind('=', end - 1);
+        if (equals == std::string::npos) return std::nullopt;
+        std::size_t valueStart = equals + 1;
+        while (valueStart < end) {
+            const std::size_t blank = blankAt(text, valueStart);
+            if (blank == 0) break;
+            valueStart += blank;
+        }
+        if (equals + 1 >= end) return std::nullopt;  // no value after the last "="
+        if (valueStart >= end) valueStart = end - blankBefore(text, end);  // blanks only
+        std::size_t nameEnd = equals;
+        while (std::size_t blank = blankBefore(text, nameEnd)) nameEnd -= blank;
+        std::size_t nameStart = nameEnd;
+        while (nameStart > 0 && isLetter(text[nameStart - 1])) --nameStart;
+        if (nameStart == nameEnd) return std::nullopt;  // no name before the "="
+        std::size_t before = nameStart;
+        while (std::size_t blank = blankBefore(text, before)) before -= blank;
+        std::string value = text.substr(valueStart, end - valueStart);
+        parsed[text.substr(nameStart, nameEnd - nameStart)] = std::move(value);
+        if (before == 0 && nameStart == 0) break;  // the first pair
+        // Anything else before the name must be a comma with at least one character before it.
+        if (before < 2 || text[before - 1] != ',') return std::nullopt;
+        end = before - 1;
+        while (end > 0 &&
+               std::string_view(" \t\n\r\f\v").find(text[end - 1]) != std::string_view::npos) {
+            --end;
+        }
     }
     return parsed;
 }

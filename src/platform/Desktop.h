@@ -10,6 +10,8 @@ struct AppInfo {
     std::string name;     // its display name
     std::string version;  // best effort; empty when unknown
     std::string icon;     // icon name or path; empty when none
+    // A snap or Flatpak package: its sandbox may not read hidden folders of the home folder.
+    bool sandboxed = false;
 };
 
 // The services the client needs from the desktop session. Everything that touches the
@@ -20,6 +22,8 @@ class Desktop {
 
     virtual std::string homePath() const = 0;
     virtual std::string desktopPath() const = 0;
+    // The user's download folder; sandboxed browsers may read it.
+    virtual std::string downloadPath() const { return homePath() + "/Downloads"; }
 
     // The bundle identifier of the default https handler when it is one of the browsers the
     // client knows ("com.google.Chrome", "org.mozilla.Firefox", "com.apple.Safari"),

@@ -71,6 +71,29 @@ bool takesSingle(const std::vector<std::string>& args) {
     return false;
 }
 
+// The program an Exec line runs, past "env" and its NAME=value assignments (snapd writes
+// "env BAMF_DESKTOP_FILE_HINT=... /snap/bin/firefox %u"); its arguments follow.
+std::size_t programIndex(const std::vector<std::string>& args) {
+    std::size_t i = 0;
+    auto base = [](const std::string& path) { return path.substr(path.rfind('/') + 1); };
+    if (i < args.size() && base(args[i]) == "env") {
+        ++i;
+        while (i < args.size() && args[i].find('=') != std::string::npos && args[i][0] != '-') ++i;
+    }
+    return i;
+}
+
+bool runsSandboxed(const std::string& exec) {
+    auto args = DesktopEntry::splitExec(exec);
+    if (!args) return false;
+    const std::size_t at = programIndex(*args);
+    if (at >= args->size()) return false;
+    const std::string& program = (*args)[at];
+    if (program.rfind("/snap/bin/", 0) == 0) return true;
+    const std::string base = program.substr(program.rfind('/') + 1);
+    return base == "flatpak" && at + 1 < args->size() && (*args)[at + 1] == "run";
+}
+
 bool takesAny(const std::vector<std::string>& args) {
     for (const auto& arg : args) {
         if (arg == "%U" || arg == "%F") return true;
@@ -101,6 +124,8 @@ std::optional<DesktopEntry> DesktopEntry::fromKeyFile(const KeyFile& file, std::
     entry.name_ = unescapeString(file.value(group, "Name").value_or(""));
     entry.icon_ = unescapeString(file.value(group, "Icon").value_or(""));
     entry.exec_ = unescapeString(*exec);
+    entry.sandboxed_ = file.value(group, "X-SnapInstanceName").has_value() ||
+                       file.value(group, "X-Flatpak").has_value() || runsSandboxed(entry.exec_);
     return entry;
 }
 

@@ -18,6 +18,9 @@ class DesktopEntry {
     const std::string& name() const { return name_; }
     const std::string& icon() const { return icon_; }
     const std::string& exec() const { return exec_; }
+    // A snap or Flatpak package, as its entry says: an X-SnapInstanceName or X-Flatpak key,
+    // or an Exec line that runs /snap/bin/... or "flatpak run".
+    bool sandboxed() const { return sandboxed_; }
 
     // The command lines that open `urls`: one when the Exec line takes a list (%U, %F), one
     // per address when it takes a single one (%u, %f). Nothing when the Exec line is invalid.
@@ -35,4 +38,5 @@ class DesktopEntry {
     std::string name_;
     std::string icon_;
     std::string exec_;
+    bool sandboxed_ = false;
 };

@@ -54,23 +54,33 @@ std::string XdgDesktop::homePath() const {
     return paths_.home();
 }
 
-std::string XdgDesktop::desktopPath() const {
+// A folder of user-dirs.dirs, a shell fragment such as XDG_DESKTOP_DIR="$HOME/Desktop"; the
+// home folder's `fallback` when it names none, or the home folder itself (which the XDG user
+// directories take to mean "not set").
+std::string XdgDesktop::userDir(const std::string& key, const std::string& fallback) const {
     const std::string home = paths_.home();
-    // user-dirs.dirs is a shell fragment: XDG_DESKTOP_DIR="$HOME/Desktop".
     std::ifstream in(paths_.configHome() + "/user-dirs.dirs");
     std::string value;
-    const std::string key = "XDG_DESKTOP_DIR=";
+    const std::string prefix = key + "=";
     for (std::string line; std::getline(in, line);) {
-        if (line.rfind(key, 0) != 0) continue;
-        value = line.substr(key.size());
+        if (line.rfind(prefix, 0) != 0) continue;
+        value = line.substr(prefix.size());
         if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
             value = value.substr(1, value.size() - 2);
         }
     }
     if (value.rfind("$HOME", 0) == 0) value = home + value.substr(5);
     while (value.size() > 1 && value.back() == '/') value.pop_back();
-    if (value.empty() || value.front() != '/' || value == home) return home + "/Desktop";
+    if (value.empty() || value.front() != '/' || value == home) return home + "/" + fallback;
     return value;
+}
+
+std::string XdgDesktop::desktopPath() const {
+    return userDir("XDG_DESKTOP_DIR", "Desktop");
+}
+
+std::string XdgDesktop::downloadPath() const {
+    return userDir("XDG_DOWNLOAD_DIR", "Downloads");
 }
 
 const std::vector<std::string>& XdgDesktop::desktopIdsFor(const std::string& bundleId) {
@@ -147,7 +157,8 @@ std::optional<AppInfo> XdgDesktop::findApplication(const std::string& bundleId) 
     for (const auto& id : desktopIdsFor(bundleId)) {
         auto entry = findEntry(id);
         if (!entry) continue;
-        return AppInfo{entry->path(), entry->name(), versionOf(*entry), entry->icon()};
+        return AppInfo{entry->path(), entry->name(), versionOf(*entry), entry->icon(),
+                       entry->sandboxed()};
     }
     return std::nullopt;
 }

@@ -7,14 +7,15 @@
 #include "platform/DesktopEntry.h"
 #include "platform/XdgPaths.h"
 
-// The desktop of a Linux session, found the XDG way: user-dirs.dirs for the desktop
-// folder, mimeapps.list for the default https handler, desktop entries for browsers.
+// The desktop of a Linux session, found the XDG way: user-dirs.dirs for the desktop and
+// download folders, mimeapps.list for the default https handler, desktop entries for browsers.
 class XdgDesktop final : public Desktop {
   public:
     explicit XdgDesktop(XdgPaths paths = XdgPaths{});
 
     std::string homePath() const override;
     std::string desktopPath() const override;
+    std::string downloadPath() const override;
     std::optional<std::string> defaultHttpsHandler() const override;
     std::optional<AppInfo> findApplication(const std::string& bundleId) const override;
     bool openUrls(const std::vector<std::string>& urls, const std::string& appPath) override;
@@ -28,6 +29,7 @@ class XdgDesktop final : public Desktop {
     static std::string bundleIdFor(const std::string& desktopId);
 
   private:
+    std::string userDir(const std::string& key, const std::string& fallback) const;
     std::optional<DesktopEntry> findEntry(const std::string& desktopId) const;
     std::vector<std::string> mimeappsFiles() const;
     std::string versionOf(const DesktopEntry& entry) const;

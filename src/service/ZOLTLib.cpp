@@ -24,7 +24,9 @@ int ZOLTLib::httpPubKeyEncPost(const std::string& action, const StringMap& postP
 
 int ZOLTLib::httpAesEncPost(const std::string& action, const StringMap& postParams,
                             std::optional<std::string>& dataOut) const {
-    if (!httpAesKey_ || httpAesKey_->empty()) return service_result::kNoSession;
+    // A key shorter than the 16 bytes AES-128 takes is no session key: every value would go
+    // out blank.
+    if (!httpAesKey_ || httpAesKey_->size() < 16) return service_result::kNoSession;
     const Bytes key(httpAesKey_->begin(), httpAesKey_->end());
     return rsa().httpAesEncPost(getTargetUrl(action), key, postParams, dataOut);
 }

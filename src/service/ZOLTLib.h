@@ -40,7 +40,7 @@ class ZOLTLib {
     std::string getTargetUrl(const std::string& action) const;
     int httpPubKeyEncPost(const std::string& action, const StringMap& postParams,
                           std::optional<std::string>& dataOut) const;
-    // 1, and nothing sent, without a session key.
+    // 1, and nothing sent, without a session key of at least 16 bytes.
     int httpAesEncPost(const std::string& action, const StringMap& postParams,
                        std::optional<std::string>& dataOut) const;
 
@@ -56,8 +56,12 @@ class ZOLTLib {
     int getFnStatus(const std::string& cn, std::string& fnStatus, int& certCount,
                     int& effectCertCount, std::string& errMsg);
     int iAmAlive();
-    // The installer of a newer client in the home folder's Downloads; "" when it failed.
+    // The installer of a newer client in the download folder, under the name its address
+    // gives; "" when it failed.
     std::string dlNewClient();
+    // The last segment of the address's path, percent-decoded, when it is a plain visible file
+    // name; else the application's name with ".pkg".
+    static std::string installerName(const std::string& url);
 
     // --- Certificate operations ---
     int applyCert(const std::string& cn, std::string& b64PrivateKey, std::string& b64Cert,
@@ -87,12 +91,21 @@ class ZOLTLib {
     // --- Browser deployment ---
     // The installed browsers with "selected" set from the configuration.
     std::vector<StringMap> getDefaultSelectedBrowserInfo();
-    // Writes the deployment page and opens it in every browser of the list.
+    // Writes the deployment page and opens it in every browser of the list: from ~/.voxa, or
+    // for a snap or Flatpak browser from the download folder.
     int deployCert(const std::string& pfxFilePath, const std::string& pfxFilePwd,
                    const std::vector<StringMap>& browserInfo);
     // The script statement that carries the certificate into the page.
     static std::string certificateBlock(const StringMap& certInfo, const std::string& b64P12Cert,
                                         const std::string& b64X509Cert);
+    // The page: the template with every "#importCertInfo#" replaced by the block, literally.
+    static std::string fillTemplate(const std::string& templateText, const std::string& block);
+
+    // The default PFX path as it may be used: a plain, visible file name right in the home
+    // folder, without control characters, once "\\" is a separator and ".." resolved.
+    // Nothing otherwise, with the reason in `why`; the save dialog then asks.
+    static std::optional<std::string> confinedPfxPath(const std::string& path,
+                                                      const std::string& home, std::string& why);
 
     // The leading decimal integer of a text, as the service's counts are read; 0 when none.
     static int leadingInt(const std::string& text);

@@ -1,3 +1,5 @@
+#include <map>
+
 #include "platform/BundleIds.h"
 #include "service/ServiceResult.h"
 #include "service/ZOLTLib.h"
@@ -48,7 +50,9 @@ void selectToken(std::vector<StringMap>& browsers, const std::string& token) {
 }
 
 // A value inside a double-quoted JavaScript string: nothing in it may end the string, the
-// statement or the script element.
+// statement or the script element. Every "<" is escaped, not only the one of "</": "<!--"
+// followed by "<script" would put the rest of the page's script into the HTML parser's
+// double-escaped state.
 std::string jsString(const std::string& value) {
     std::string out;
     for (std::size_t i = 0; i < value.size(); ++i) {
@@ -60,9 +64,8 @@ std::string jsString(const std::string& value) {
             out += "\\n";
         } else if (c == '\r') {
             out += "\\r";
-        } else if (c == '<' && value.compare(i, 2, "</") == 0) {
-            out += "<\\/";
-            ++i;
+        } else if (c == '<') {
+            out += "\\x3C";
         } else if (value.compare(i, 3, "\xe2\x80\xa8") == 0 ||
                    value.compare(i, 3, "\xe2\x80\xa9") == 0) {
             out += value[i + 2] == '\xa8' ? "\\u2028" : "\\u2029";
@@ -128,6 +131,14 @@ std::string ZOLTLib::certificateBlock(const StringMap& certInfo, const std::stri
     return block + "};";
 }
 
+std::string ZOLTLib::fillTemplate(const std::string& templateText, const std::string& block) {
+    // Inserted literally: "$" and "\" in a value are not replacement syntax.
+    return replaceAllLiteral(templateText, "#importCertInfo#", block);
+}
+
+// Browsers from snap and Flatpak packages may not read the hidden folder ~/.voxa: they get
+// their page in the download folder, which both sandboxes may read. Earlier pages go from
+// both folders.
 int ZOLTLib::deployCert(const std::string& pfxFilePath, const std::string& pfxFilePwd,
                         const std::vector<StringMap>& browserInfo) {
     if (browserInfo.empty()) return kDeployFailed;
@@ -142,23 +153,39 @@ int ZOLTLib::deployCert(const std::string& pfxFilePath, const std::string& pfxFi
     if (int rc = rsa().loadPfx(pfxFilePath, pfxFilePwd, b64Cert, b64P12, certInfo); rc != 0) {
         return rc;
     }
-    // Inserted literally: "$" and "\" in a value are not replacement syntax.
-    *page =
-        replaceAllLiteral(*page, "#importCertInfo#", certificateBlock(certInfo, b64P12, b64Cert));
+    *page = fillTemplate(*page, certificateBlock(certInfo, b64P12, b64Cert));
 
-    const std::string home = util_.getUserHomePath();
-    util_.removeFile(home + "/.voxa", "^VOXADepCert\\.[0-9]+\\.html$");
+    const std::string hidden = util_.getUserHomePath() + "/.voxa";
+    const std::string downloads = util_.desktop().downloadPath();
+    const char* pagePattern = "^VOXADepCert\\.[0-9]+\\.html$";
+    util_.removeFile(hidden, pagePattern);
+    util_.removeFile(downloads, pagePattern);
     const std::string name =
         "VOXADepCert." + util_.getCurrentTimeStr("yyyyMMddHHmmssSSS") + ".html";
-    // A page that could not be written would open as an error in every browser.
-    if (!util_.saveFile(home + "/.voxa/" + name, *page)) return kDeployFailed;
-    const std::string url = "file:///" + home + "/.voxa/" + name;
 
-    bool allOpened = true;
+    // Each browser's page address; a page is written once per folder.
+    std::vector<std::pair<std::optional<AppInfo>, std::string>> targets;
+    std::map<std::string, std::string> urlByFolder;
     for (const auto& browser : browserInfo) {
         auto bundleId = browser.find("bundleId");
         auto app = bundleId == browser.end() ? std::nullopt
                                              : util_.desktop().findApplication(bundleId->second);
+        std::string url;
+        if (app) {
+            const std::string& folder = app->sandboxed ? downloads : hidden;
+            auto written = urlByFolder.find(folder);
+            if (written == urlByFolder.end()) {
+                // A page that could not be written would open as an error in every browser.
+                if (!util_.saveFile(folder + "/" + name, *page)) return kDeployFailed;
+                written = urlByFolder.emplace(folder, "file:///" + folder + "/" + name).first;
+            }
+            url = written->second;
+        }
+        targets.emplace_back(std::move(app), std::move(url));
+    }
+
+    bool allOpened = true;
+    for (const auto& [app, url] : targets) {
         if (!app || !util_.desktop().openUrls({url}, app->path)) {
             util_.log("do deployCert again!");
             allOpened = false;

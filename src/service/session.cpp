@@ -1,5 +1,6 @@
 #include "service/ServiceResult.h"
 #include "service/ZOLTLib.h"
+#include "util/TextCodec.h"
 
 using namespace service_result;
 
@@ -15,8 +16,15 @@ int ZOLTLib::versionCheck(std::string& /*errMsg*/) {
     return read(answer).ok() ? kOk : kVersionRefused;
 }
 
+// Every login starts at the stock endpoint, whatever an earlier one did; the customer type a
+// futures redirect sets stays only when the login succeeds. Otherwise one failed futures login
+// would send every later login of the process to the futures endpoint.
 int ZOLTLib::login(const std::string& idno, const std::string& pwd, std::string& errMsg) {
-    return loginAttempt(idno, pwd, errMsg, true);
+    const auto held = custType_;
+    custType_.reset();
+    const int rc = loginAttempt(idno, pwd, errMsg, true);
+    if (rc != kOk) custType_ = held;
+    return rc;
 }
 
 int ZOLTLib::loginAttempt(const std::string& idno, const std::string& pwd, std::string& errMsg,
@@ -75,9 +83,44 @@ int ZOLTLib::iAmAlive() {
     return kOk;
 }
 
+std::string ZOLTLib::installerName(const std::string& url) {
+    const std::string fallback = NORVALE_APP_NAME ".pkg";
+    const auto scheme = url.find("://");
+    if (scheme == std::string::npos) return fallback;
+    const std::string path =
+        url.substr(scheme + 3, url.find_first_of("?#", scheme + 3) - scheme - 3);
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) return fallback;  // no path after the host
+    auto hex = [](char c) {
+        return c >= '0' && c <= '9'   ? c - '0'
+               : c >= 'a' && c <= 'f' ? c - 'a' + 10
+               : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                      : -1;
+    };
+    std::string name;
+    const std::string raw = path.substr(slash + 1);
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] == '%' && i + 2 < raw.size() && hex(raw[i + 1]) >= 0 && hex(raw[i + 2]) >= 0) {
+            name += static_cast<char>(hex(raw[i + 1]) * 16 + hex(raw[i + 2]));
+            i += 2;
+        } else {
+            name += raw[i];
+        }
+    }
+    // A plain, visible file name of UTF-8 text, or the application's own name.
+    if (name.empty() || name.front() == '.' || name.size() > 200 || !TextCodec::isValidUtf8(name)) {
+        return fallback;
+    }
+    for (unsigned char c : name) {
+        if (c < 0x20 || c == 0x7f || c == '/' || c == '\\') return fallback;
+    }
+    return name;
+}
+
 std::string ZOLTLib::dlNewClient() {
-    const std::string target = util_.getUserHomePath() + "/Downloads/" NORVALE_APP_NAME ".pkg";
     auto address = getSysCfg("app.mac.dlUrl");
-    if (!address || !util_.httpDownloadAsFile(*address, target)) return "";
+    if (!address) return "";
+    const std::string target = util_.desktop().downloadPath() + "/" + installerName(*address);
+    if (!util_.httpDownloadAsFile(*address, target)) return "";
     return target;
 }

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "service/ZOLTLib.h"
 
 namespace {
@@ -8,7 +10,78 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
     }
 }
 
+// Folders of a path after the backslash and slash rules ("\\" is a separator, empty and "."
+// parts are nothing, ".." goes up); nothing when ".." would leave the root.
+std::optional<std::vector<std::string>> resolvedParts(std::string path) {
+    replaceAll(path, "\\", "/");
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        auto slash = path.find('/', start);
+        if (slash == std::string::npos) slash = path.size();
+        const std::string part = path.substr(start, slash - start);
+        start = slash + 1;
+        if (part.empty() || part == ".") continue;
+        if (part == "..") {
+            if (parts.empty()) return std::nullopt;
+            parts.pop_back();
+            continue;
+        }
+        parts.push_back(part);
+    }
+    return parts;
+}
+
+bool hasControlCharacter(const std::string& text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 || c == 0x7f) return true;
+        // C1 controls, and the line and paragraph separators that end a properties line.
+        if (c == 0xc2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xa0) {
+            return true;
+        }
+        if (text.compare(i, 3, "\xe2\x80\xa8") == 0 || text.compare(i, 3, "\xe2\x80\xa9") == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
+
+// The default PFX path must name a plain file right in the home folder: the template comes
+// from the service, and "#userHome#/.bashrc", "../" or "/etc/..." would have PFX bytes
+// written over another file. Nothing, and the reason for the log, when it does not.
+std::optional<std::string> ZOLTLib::confinedPfxPath(const std::string& path,
+                                                    const std::string& home, std::string& why) {
+    if (hasControlCharacter(path)) {
+        why = "it holds a control character";
+        return std::nullopt;
+    }
+    if (path.empty() || (path.front() != '/' && path.front() != '\\')) {
+        why = "it is not an absolute path";
+        return std::nullopt;
+    }
+    auto parts = resolvedParts(path);
+    auto homeParts = resolvedParts(home);
+    if (!parts || !homeParts || homeParts->empty() || home.front() != '/') {
+        why = "it leaves the home folder";
+        return std::nullopt;
+    }
+    if (parts->size() != homeParts->size() + 1 ||
+        !std::equal(homeParts->begin(), homeParts->end(), parts->begin())) {
+        why = "it is not a file right in the home folder";
+        return std::nullopt;
+    }
+    const std::string& name = parts->back();
+    if (name.front() == '.') {
+        why = "its file name is hidden";
+        return std::nullopt;
+    }
+    std::string confined;
+    for (const auto& part : *parts) confined += "/" + part;
+    return confined;
+}
 
 // Loaded once: after a load succeeds the service is never asked again; a failed load is
 // tried again on the next lookup.
@@ -53,8 +126,12 @@ std::optional<std::string> ZOLTLib::getSysCfg(const std::string& key) {
             replaceAll(path, "#userId#", *currentUserIdno_);
             replaceAll(path, "#cn#", currentUserCn_.value_or(""));
             replaceAll(path, "#custType#", isFutures() ? "F" : "S");
-            (*svrCfg_)["env.userPfxFilePath"] = path;
-            currentPfxFilePath_ = path;
+            std::string why;
+            auto confined = confinedPfxPath(path, util_.getUserHomePath(), why);
+            // Not the path itself: it carries the ID number.
+            if (!confined) util_.log("no default PFX path: " + why);
+            (*svrCfg_)["env.userPfxFilePath"] = confined.value_or("");
+            currentPfxFilePath_ = confined.value_or("");
         }
     }
     if (!svrCfg_) return std::nullopt;

@@ -6,7 +6,8 @@
 
 // Replaces a file in one step: the data goes to an owner-only temporary file in the same
 // folder, is flushed to disk and renamed over the target. Readers see the old file or the new
-// one, never a mix, and a failed write leaves the old file as it was.
+// one, never a mix, and a failed write leaves the old file as it was. Each write also removes
+// the temporary files that earlier writers, killed half-way, left in the same folder.
 class AtomicFile {
   public:
     enum class Created { Yes, Exists, Failed };

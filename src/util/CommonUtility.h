@@ -43,7 +43,7 @@ class CommonUtility {
     std::string getCurrentTimeStr(const std::string& format) const;
 
     // Files. Every file written is owner-only and replaced atomically; every folder made is
-    // owner-only.
+    // owner-only. The readers read regular files only and never throw.
     bool saveFile(const std::string& path, const Bytes& fileData) const;
     bool saveFile(const std::string& path, const std::string& fileStrData) const;  // as Big5
     std::optional<std::string> getFileAsStr(const std::string& path) const;
@@ -61,6 +61,8 @@ class CommonUtility {
                  std::optional<std::string>& responseTxt) const;
     int httpGet(const std::string& url, const StringMap& dataSend,
                 std::optional<std::string>& responseTxt) const;
+    // Plain downloads: https addresses only, redirects followed (https only, a few), and
+    // nothing unless the final status is a success (2xx).
     std::optional<Bytes> httpDownload(const std::string& url) const;
     bool httpDownloadAsFile(const std::string& url, const std::string& filePath) const;
 
@@ -83,10 +85,12 @@ class CommonUtility {
     // The properties store of each user's PFX path and encrypted password.
     std::string getPropertiesPath() const;
     std::optional<StringMap> propertiesFileToDictionary(const std::string& path) const;
-    // False when the file could not be written; the previous file is then left whole.
-    bool dictionaryToPropertiesFile(const StringMap& dictionary, const std::string& filepath) const;
-    bool saveToProperties(const std::string& idno, const std::string& pfxPath,
-                          const std::string& password) const;
+    // False when the file was not written; an entry with a line break is never written.
+    [[nodiscard]] bool dictionaryToPropertiesFile(const StringMap& dictionary,
+                                                  const std::string& filepath) const;
+    // Logs the ID number masked. False when the store was not written.
+    [[nodiscard]] bool saveToProperties(const std::string& idno, const std::string& pfxPath,
+                                        const std::string& password) const;
     // Reads back what saveToProperties recorded. False when there is no stored password or
     // it does not decrypt; the outputs are then unwritten.
     bool loadFromProperties(const std::string& idno, std::string& pfxPath,
@@ -97,6 +101,7 @@ class CommonUtility {
 
   private:
     bool writeAtomically(const std::string& path, const Bytes& data) const;
+    std::optional<Bytes> download(const std::string& url, HttpRequest::Kind kind) const;
 
     Desktop& desktop_;
     HttpExchange exchange_;

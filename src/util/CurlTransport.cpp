@@ -75,7 +75,7 @@ HttpResponse CurlTransport::operator()(const HttpRequest& request) const {
     sink.cap = limits.maxBodyBytes;
 
     curl_easy_setopt(h, CURLOPT_URL, request.url.c_str());
-    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "https,http,file");
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "https");
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
@@ -109,6 +109,10 @@ HttpResponse CurlTransport::operator()(const HttpRequest& request) const {
         curl_easy_setopt(h, CURLOPT_POSTFIELDS, data);
     } else {
         curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+        // A plain download may have moved: a few redirects are followed, to https only.
+        curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+        curl_easy_setopt(h, CURLOPT_MAXREDIRS, 5L);
+        curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "https");
     }
 
     CURLcode rc = curl_easy_perform(h);

@@ -19,7 +19,8 @@ struct HttpLimits {
     static HttpLimits download();
 };
 
-// The libcurl adapter: synchronous, TLS verification always on. Copies share one kept
+// The libcurl adapter: synchronous, https only, TLS verification always on. GET requests
+// follow up to five redirects (https only); POST requests follow none. Copies share one kept
 // connection, so consecutive calls to the same host skip the TCP and TLS handshakes; a call
 // made while another one runs gets a connection of its own.
 class CurlTransport {

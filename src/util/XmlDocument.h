@@ -31,7 +31,8 @@ class XmlNode {
 class XmlDocument {
   public:
     // Parses UTF-8 text whatever its declaration says, dropping whitespace-only text nodes
-    // and merging CDATA into text. Nothing when the text is not well-formed.
+    // and merging CDATA into text. Nothing when the text is not well-formed or carries a
+    // document type declaration (entities). No exception leaves this class.
     static std::optional<XmlDocument> parse(std::string_view utf8);
 
     std::vector<XmlNode> nodes(const std::string& xpath) const;

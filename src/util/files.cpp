@@ -55,21 +55,25 @@ bool CommonUtility::saveFile(const std::string& path, const std::string& fileStr
 
 bool CommonUtility::writeAtomically(const std::string& path, const Bytes& data) const {
     if (AtomicFile::write(path, data)) return true;
-    log("write failed: " + path);
+    // The folder only: file names often carry the customer's ID number.
+    log("write failed in " + getFolderNameFromFullPath(path));
     return false;
 }
 
-// Sized by the file, read in one go: the key cache reads a file per cached key.
+// Read with plain system calls, in one read sized by the file (the key cache reads a file per
+// cached key): a stream reading a folder throws out of its buffer, and anything that is not a
+// regular file (a folder, a FIFO that would block) is no file.
 std::optional<Bytes> CommonUtility::getFile(const std::string& path) const {
-    // A folder opens but fails the first read; a pipe could block forever.
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return std::nullopt;
     struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return std::nullopt;
+    }
     // One byte more than the size, so that the read which fills it is followed by one that
     // finds the end; a file that grows meanwhile gets more room.
-    Bytes data(fstat(fd, &info) == 0 ? static_cast<std::size_t>(info.st_size) + 1 : 4096);
+    Bytes data(static_cast<std::size_t>(info.st_size) + 1);
     std::size_t used = 0;
     bool ok = true;
     while (ok) {
@@ -104,10 +108,11 @@ void CommonUtility::removeFile(const std::string& path) const {
 
 void CommonUtility::removeFile(const std::string& folder, const std::string& filePattern) const {
     std::error_code error;
-    std::filesystem::directory_iterator it(folder, error);
-    if (error) return;
-    for (const auto& entry : it) {
-        const std::string name = entry.path().filename().string();
+    // increment(error) rather than ++: the throwing form would end the program on a folder
+    // that fails half-way through its listing.
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string name = it->path().filename().string();
         const std::string full = folder + "/" + name;
         std::error_code statError;
         if (std::filesystem::is_directory(full, statError)) continue;

@@ -1,3 +1,5 @@
+#include <cctype>
+
 #include "util/CommonUtility.h"
 #include "util/TextCodec.h"
 
@@ -74,21 +76,38 @@ int CommonUtility::httpGet(const std::string& url, const StringMap& dataSend,
     return 0;
 }
 
-std::optional<Bytes> CommonUtility::httpDownload(const std::string& url) const {
-    std::optional<Bytes> body;
-    if (httpConnect(url, "GET", {}, body) != 0) return std::nullopt;
-    return body;
-}
-
-bool CommonUtility::httpDownloadAsFile(const std::string& url, const std::string& filePath) const {
+// The plain downloads (deployment page template, installer): an https address only, and a
+// body only when the final answer, after the transport's redirects, was a success. An error
+// or redirect page saved as the template or the installer would be reported as success.
+std::optional<Bytes> CommonUtility::download(const std::string& url, HttpRequest::Kind kind) const {
+    auto lower = url.substr(0, 8);
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (lower != "https://") {
+        log("download refused: not an https address");
+        return std::nullopt;
+    }
     HttpRequest request;
     request.method = "GET";
     request.url = url;
-    request.kind = HttpRequest::Kind::Download;
+    request.kind = kind;
     HttpResponse response = exchange_(request);
-    if (!response.body || response.body->empty()) {
+    if (!response.body) {
         log("download failed: " + url + " " + response.error);
-        return false;
+        return std::nullopt;
     }
-    return saveFile(filePath, *response.body);
+    if (response.status < 200 || response.status > 299) {
+        log("download failed: " + url + " status=" + std::to_string(response.status));
+        return std::nullopt;
+    }
+    return std::move(response.body);
+}
+
+std::optional<Bytes> CommonUtility::httpDownload(const std::string& url) const {
+    return download(url, HttpRequest::Kind::ServiceCall);  // a page: the smaller limits
+}
+
+bool CommonUtility::httpDownloadAsFile(const std::string& url, const std::string& filePath) const {
+    auto body = download(url, HttpRequest::Kind::Download);
+    if (!body || body->empty()) return false;
+    return saveFile(filePath, *body);
 }

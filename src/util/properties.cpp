@@ -65,6 +65,30 @@ std::vector<std::string> splitLines(const std::string& text) {
     return lines;
 }
 
+// Whether the text holds a character at which the reader would start a new line. Such a value
+// would add lines, possibly for another user, to the store.
+bool breaksLines(const std::string& text) {
+    auto lines = splitLines(text);
+    return lines.size() != 1;
+}
+
+// An ID number as the log may show it: first and last characters only. It is the default
+// PFX password and the password of the browser's PKCS#12 form.
+std::string masked(const std::string& idno) {
+    if (idno.size() <= 2) return std::string(idno.size(), '*');
+    return idno.front() + std::string(idno.size() - 2, '*') + idno.back();
+}
+
+std::string maskedIn(std::string text, const std::string& idno) {
+    if (idno.empty()) return text;
+    const std::string mask = masked(idno);
+    for (auto at = text.find(idno); at != std::string::npos;
+         at = text.find(idno, at + mask.size())) {
+        text.replace(at, idno.size(), mask);
+    }
+    return text;
+}
+
 std::vector<std::string> splitAll(const std::string& text, const std::string& separator) {
     std::vector<std::string> parts;
     std::size_t start = 0;
@@ -116,13 +140,19 @@ std::optional<StringMap> CommonUtility::propertiesFileToDictionary(const std::st
 bool CommonUtility::dictionaryToPropertiesFile(const StringMap& dictionary,
                                                const std::string& filepath) const {
     std::string text;
-    for (const auto& [key, value] : dictionary) text += key + "=" + value + "\n";
+    for (const auto& [key, value] : dictionary) {
+        if (breaksLines(key) || breaksLines(value)) {
+            log("properties not written: a line break in an entry");
+            return false;
+        }
+        text += key + "=" + value + "\n";
+    }
     return writeAtomically(filepath, Bytes(text.begin(), text.end()));
 }
 
 bool CommonUtility::saveToProperties(const std::string& idno, const std::string& pfxPath,
                                      const std::string& password) const {
-    log("save to properties idno=" + idno + " pfxPath=" + pfxPath);
+    log("save to properties idno=" + masked(idno) + " pfxPath=" + maskedIn(pfxPath, idno));
     auto dictionary = propertiesFileToDictionary(getPropertiesPath()).value_or(StringMap{});
     const std::string encrypted = des3cbcEncrypt(password);
     // The encrypted password is as good as the password itself: the key is in the binary.

@@ -5,6 +5,9 @@
 
 #include <memory>
 
+struct XmlParserCtxtDeleter {
+    void operator()(xmlParserCtxt* context) const { xmlFreeParserCtxt(context); }
+};
 struct XmlDocDeleter {
     void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
 };
@@ -18,6 +21,7 @@ struct XmlCharDeleter {
     void operator()(xmlChar* text) const { xmlFree(text); }
 };
 
+using XmlParserCtxtPtr = std::unique_ptr<xmlParserCtxt, XmlParserCtxtDeleter>;
 using XmlDocPtr = std::unique_ptr<xmlDoc, XmlDocDeleter>;
 using XmlXPathContextPtr = std::unique_ptr<xmlXPathContext, XmlXPathContextDeleter>;
 using XmlXPathObjectPtr = std::unique_ptr<xmlXPathObject, XmlXPathObjectDeleter>;

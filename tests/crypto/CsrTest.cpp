@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -83,6 +87,29 @@ TEST_F(Csr, AKeyNeverReplacesAnotherCachedKey) {
     }
     EXPECT_EQ(taken, 3000);
     EXPECT_EQ(withKey, 1);
+}
+
+// A key that cannot be kept would bring a certificate that can never be saved: no request.
+TEST_F(Csr, AKeyThatCannotBeCachedFailsTheRequest) {
+    // A full disk: the child may write no file longer than 1 KiB, so the key's write fails
+    // half-way (SIGXFSZ ignored, the write returns EFBIG). A read-only folder would not stop
+    // root; the service tests also put a file where the folder should be.
+    std::string csr, key;
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{1024, 1024};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        _exit(rsa.createCSR("A123456789-00", 2048, csr, key) == crypto_result::kCsrKeyNotStored
+                  ? 0
+                  : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(cacheFiles().empty());  // nothing half-written stays
 }
 
 TEST_F(Csr, EmptyCommonNameIsRefusedBeforeAnythingIsMade) {

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <openssl/pem.h>
+#include <openssl/rsa.h>
 
 #include <filesystem>
 
@@ -229,6 +231,87 @@ TEST_F(Pfx, ChangedPasswordIsTheOnlyOneAndIsRecorded) {
     ASSERT_TRUE(util.loadFromProperties("A123456789", storedPath, storedPassword));
     EXPECT_EQ(storedPath, pfx);
     EXPECT_EQ(storedPassword, "new");
+}
+
+// The file has its new password already: a store still holding the old one is a failure the
+// workflow must show, or the next run opens the file with the old password.
+TEST_F(Pfx, AStoreThatCannotBeWrittenAfterAPasswordChangeIsReported) {
+    ASSERT_EQ(rsa.savePfxFile(pki->certBase64(customer->cert), keyText(*customer), pfx, "old"), 0);
+    fs::create_directory(util.getPropertiesPath());  // a folder where the store should be
+    EXPECT_EQ(rsa.changePwd(pfx, "old", "N3w-Secret"), kPfxPasswordNotRecorded);
+    StringMap certInfo;
+    EXPECT_EQ(rsa.loadPfx(pfx, "N3w-Secret", certInfo), 0);  // the file did change
+    EXPECT_NE(util.getFile(pfx), std::nullopt);
+    // Neither the ID number nor the passwords reach the log.
+    const std::string log = desktop.logText();
+    EXPECT_NE(log.find("idno=A********9"), std::string::npos) << log;
+    EXPECT_EQ(log.find("A123456789"), std::string::npos) << log;
+    EXPECT_EQ(log.find("N3w-Secret"), std::string::npos) << log;
+}
+
+// A folder where a file should be is no file: every reader reports it with its usual code.
+TEST_F(Pfx, FoldersInPlaceOfFilesAreReportedNotThrown) {
+    fs::create_directories(pfx);
+    StringMap certInfo;
+    EXPECT_EQ(rsa.checkPfxFile(pfx, "pw", "", ""), kFailed);
+    EXPECT_EQ(rsa.loadPfx(pfx, "pw", certInfo), kFailed);
+    fs::remove(pfx);
+    const std::string cert = pki->certBase64(customer->cert);
+    util.checkAndMakeDir(util.getPrivateKeyFolder() + "/20240101120000001.p8");
+    cacheKey("20240101120000002.p8", keyText(*customer));
+    EXPECT_EQ(rsa.savePfxFile(cert, pfx, "pw"), 0);
+    EXPECT_EQ(rsa.loadPfx(pfx, "pw", certInfo), 0);
+}
+
+// A request whose common name is longer than the 64 characters the openssl tool allows: made
+// here, with a raw UTF8String; the test CA then issues it. Returns the request PEM.
+std::string longNameRequest(const std::string& cn, std::string& keyPem) {
+    ossl::Pkey key(EVP_RSA_gen(2048));
+    ossl::X509Req request(X509_REQ_new());
+    X509_NAME* name = X509_REQ_get_subject_name(request.get());
+    X509_NAME_add_entry_by_NID(name, NID_commonName, V_ASN1_UTF8STRING,
+                               reinterpret_cast<const unsigned char*>(cn.data()),
+                               static_cast<int>(cn.size()), -1, 0);
+    X509_REQ_set_pubkey(request.get(), key.get());
+    X509_REQ_sign(request.get(), key.get(), EVP_sha256());
+    ossl::Bio keyBio(BIO_new(BIO_s_mem())), requestBio(BIO_new(BIO_s_mem()));
+    PEM_write_bio_PrivateKey(keyBio.get(), key.get(), nullptr, nullptr, 0, nullptr, nullptr);
+    PEM_write_bio_X509_REQ(requestBio.get(), request.get());
+    auto text = [](BIO* bio) {
+        char* data = nullptr;
+        long length = BIO_get_mem_data(bio, &data);
+        return std::string(data, static_cast<std::size_t>(length));
+    };
+    keyPem = text(keyBio.get());
+    return text(requestBio.get());
+}
+
+// The friendly name, a BMPString of the common name, is cut to 255 bytes where a character
+// begins ("A" and 85 three-byte characters are 256 bytes: a cut at 255 fell inside the last),
+// and characters outside the BMP, which a BMPString cannot hold, are left out.
+TEST_F(Pfx, FriendlyNameIsCutAtACharacterBoundary) {
+    std::string longName = "A";
+    for (int i = 0; i < 85; ++i) longName += "中";
+    const std::string extB = "王\xf0\xa0\x80\x80明";  // U+20000 between two BMP characters
+    // The openssl tool prints each UTF-16 unit of the name as its low byte: 中 (U+4E2D) as
+    // "-", 王 (U+738B) as 0x8B, 明 (U+660E) as 0x0E.
+    struct Case {
+        std::string cn, friendlyName;
+    };
+    const std::vector<Case> cases{{longName, "A" + std::string(84, '-')}, {extB, "\x8b\x0e"}};
+    for (const auto& c : cases) {
+        std::string keyPem;
+        const std::string cert = pki->issueFromText(longNameRequest(c.cn, keyPem), "0x40");
+        ASSERT_EQ(rsa.savePfxFile(pki->certBase64(cert), keyPem, pfx, "pw"), 0) << c.cn;
+        StringMap certInfo;
+        ASSERT_EQ(rsa.loadPfx(pfx, "pw", certInfo), 0);
+        EXPECT_EQ(certInfo["cn"], c.cn);
+        std::string b64Cert, b64P12;
+        ASSERT_EQ(rsa.loadPfx(pfx, "pw", b64Cert, b64P12, certInfo), 0);  // the browser form too
+        ASSERT_EQ(rsa.changePwd(pfx, "pw", "pw2"), 0);
+        const std::string info = inspect(pfx, "pw2");
+        EXPECT_NE(info.find("friendlyName: " + c.friendlyName + "\n"), std::string::npos) << info;
+    }
 }
 
 TEST_F(Pfx, BrowserFormOpensWithTheUserIdNotThePassword) {

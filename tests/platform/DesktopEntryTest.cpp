@@ -34,6 +34,29 @@ TEST(DesktopEntry, SplitsExecByTheQuotingRules) {
     for (const auto& c : cases) EXPECT_EQ(DesktopEntry::splitExec(c.exec), c.args) << c.exec;
 }
 
+// Snap and Flatpak browsers may not read ~/.voxa; their entries say what they are.
+TEST(DesktopEntry, KnowsSnapAndFlatpakPackages) {
+    struct Case {
+        std::string exec, extra;
+        bool sandboxed;
+    };
+    const std::vector<Case> cases{
+        {"env BAMF_DESKTOP_FILE_HINT=/var/lib/snapd/desktop/applications/firefox_firefox.desktop "
+         "/snap/bin/firefox %u",
+         "X-SnapInstanceName=firefox\n", true},
+        {"env A=1 B=2 /snap/bin/chromium %U", "", true},
+        {"/usr/bin/flatpak run --branch=stable --arch=x86_64 --command=firefox "
+         "--file-forwarding org.mozilla.firefox @@u %u @@",
+         "X-Flatpak=org.mozilla.firefox\n", true},
+        {"flatpak run org.chromium.Chromium %U", "", true},
+        {"/usr/bin/firefox %u", "X-Flatpak=org.mozilla.firefox\n", true},
+        {"/usr/bin/firefox-esr %u", "", false},
+        {"/opt/snap/bin/firefox %u", "", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(entry(c.exec, c.extra).sandboxed(), c.sandboxed) << c.exec;
+}
+
 TEST(DesktopEntry, ExpandsFieldCodes) {
     const Args two{"https://a/1", "file:///home/u/My%20Page.html"};
     struct Case {

@@ -55,15 +55,20 @@ class XdgSession : public testing::Test {
     std::map<std::string, std::string> env;
 };
 
-TEST_F(XdgSession, DesktopFolderComesFromUserDirs) {
+TEST_F(XdgSession, DesktopAndDownloadFoldersComeFromUserDirs) {
     const std::string home = root.file("home");
     EXPECT_EQ(desktop().desktopPath(), home + "/Desktop");
+    EXPECT_EQ(desktop().downloadPath(), home + "/Downloads");
     write("home/.config/user-dirs.dirs",
           "# written by xdg-user-dirs-update\n"
-          "XDG_DESKTOP_DIR=\"$HOME/桌面\"\n");
+          "XDG_DESKTOP_DIR=\"$HOME/桌面\"\n"
+          "XDG_DOWNLOAD_DIR=\"$HOME/下載\"\n");
     EXPECT_EQ(desktop().desktopPath(), home + "/桌面");
-    write("home/.config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"/srv/desk/\"\n");
+    EXPECT_EQ(desktop().downloadPath(), home + "/下載");
+    write("home/.config/user-dirs.dirs",
+          "XDG_DESKTOP_DIR=\"/srv/desk/\"\nXDG_DOWNLOAD_DIR=\"$HOME/\"\n");
     EXPECT_EQ(desktop().desktopPath(), "/srv/desk");
+    EXPECT_EQ(desktop().downloadPath(), home + "/Downloads");  // the home folder: not set
     EXPECT_EQ(desktop().homePath(), home);
 }
 
@@ -102,6 +107,13 @@ TEST_F(XdgSession, FindsBrowsersUnderTheirInstalledNames) {
     EXPECT_EQ(chrome->version, "");  // --version failed: unknown, not an error
     EXPECT_FALSE(d.findApplication(bundle_id::kSafari).has_value());
     EXPECT_FALSE(d.findApplication("org.example.Other").has_value());
+    EXPECT_FALSE(ff->sandboxed);
+    write("home/.local/share/applications/firefox_firefox.desktop",
+          "[Desktop Entry]\nType=Application\nName=Firefox\nX-SnapInstanceName=firefox\n"
+          "Exec=env BAMF_DESKTOP_FILE_HINT=x /snap/bin/firefox %u\n");
+    ff = desktop().findApplication(bundle_id::kFirefox);
+    ASSERT_TRUE(ff.has_value());
+    EXPECT_TRUE(ff->sandboxed);
 }
 
 TEST_F(XdgSession, OpensAddressesWithoutAShell) {

@@ -136,6 +136,32 @@ TEST_F(Certificates, RenewalWithAWrongPfxPasswordIsNotSent) {
     EXPECT_TRUE(lastRequest("renewCert").is_null());
 }
 
+// A new key that cannot be kept in the cache fails its request before anything is sent: the
+// certificate issued for it could never be saved, and the customer would wait for ever.
+TEST_F(Certificates, NoRequestGoesOutForAKeyThatCannotBeKept) {
+    const std::string cache = desktop.homePath() + "/.voxa";
+    auto blockCache = [&] {
+        std::filesystem::remove_all(cache + ".aside");
+        if (std::filesystem::exists(cache)) std::filesystem::rename(cache, cache + ".aside");
+        OpensslTool::writeFile(cache, std::string("in the way"));  // root can't write here either
+    };
+    blockCache();
+    std::string key, cert;
+    StringMap info;
+    EXPECT_EQ(lib.applyCert(cn, key, cert, info, errMsg), crypto_result::kCsrKeyNotStored);
+    EXPECT_EQ(count("applyCert"), 0);
+    EXPECT_EQ(lib.getErrMsg(crypto_result::kCsrKeyNotStored).find("52713"), std::string::npos);
+
+    std::filesystem::remove(cache);
+    applyAndActivate();
+    service.advanceClock(340 * kDay);
+    blockCache();
+    EXPECT_EQ(lib.renewCert(cn, pfx, "A123456789", cert, info, errMsg),
+              crypto_result::kCsrKeyNotStored);
+    EXPECT_EQ(count("renewCert"), 0);
+    EXPECT_EQ(fnStatus(), "01/1/1");  // nothing pending on the service
+}
+
 TEST_F(Certificates, RefusalsGiveTheOperationsCodesAndMessages) {
     std::string key, cert;
     StringMap info;

@@ -7,6 +7,7 @@
 #include "service/ZOLTLib.h"
 #include "support/FakeDesktop.h"
 #include "support/OpensslTool.h"
+#include "support/TestHttpsServer.h"
 #include "support/TestPki.h"
 #include "util/TextCodec.h"
 
@@ -20,15 +21,38 @@ const char* kFirefox = "org.mozilla.Firefox";
 
 class Deployment : public testing::Test {
   protected:
+    // The template comes over https, as from the service; the server is shared by the suite.
+    static void SetUpTestSuite() { server = new TestHttpsServer(); }
+    static void TearDownTestSuite() {
+        delete server;
+        server = nullptr;
+    }
+    void SetUp() override {
+        server->setHandler([this](const httplib::Request& rq, httplib::Response& rs) {
+            if (rq.path == "/template.html" && templateBig5) {
+                rs.set_content(std::string(templateBig5->begin(), templateBig5->end()),
+                               "text/html; charset=big5");
+            } else if (rq.path == "/moved") {
+                rs.set_redirect("/template.html", 302);
+            } else {
+                rs.status = 404;
+                rs.set_content("<html>not found</html>", "text/html");
+            }
+        });
+    }
+
     void install(const std::vector<std::string>& bundleIds, const std::string& defaultId) {
         for (const auto& id : bundleIds)
             desktop.apps[id] = {"/apps/" + id + ".desktop", id, "1", ""};
         desktop.defaultHandler = defaultId;
     }
-    void configure(const std::string& mode, const std::string& list) {
-        lib.setSvrCfg(StringMap{{"depCert.mode", mode},
-                                {"depCert.selectedBrowser", list},
-                                {"depCert.templateUrl", "file://" + templatePath}});
+    void configure(const std::string& mode, const std::string& list,
+                   const std::string& templateUrl = "") {
+        lib.setSvrCfg(
+            StringMap{{"depCert.mode", mode},
+                      {"depCert.selectedBrowser", list},
+                      {"depCert.templateUrl",
+                       templateUrl.empty() ? server->url("/template.html") : templateUrl}});
     }
     std::vector<std::string> selected() {
         std::vector<std::string> ids;
@@ -38,12 +62,12 @@ class Deployment : public testing::Test {
         }
         return ids;
     }
-    void writeTemplate(const std::string& utf8) {
-        OpensslTool::writeFile(templatePath, *TextCodec::utf8ToBig5(utf8));
-    }
-    std::vector<std::string> pages() {
+    void writeTemplate(const std::string& utf8) { templateBig5 = *TextCodec::utf8ToBig5(utf8); }
+    std::vector<std::string> pages(const std::string& folder = "") {
         std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(desktop.homePath() + "/.voxa")) {
+        std::error_code ignored;
+        for (const auto& e : fs::directory_iterator(
+                 folder.empty() ? desktop.homePath() + "/.voxa" : folder, ignored)) {
             names.push_back(e.path().filename().string());
         }
         std::sort(names.begin(), names.end());
@@ -62,15 +86,21 @@ class Deployment : public testing::Test {
                           "pass:" + password, "-out", path});
         return path;
     }
+    static std::size_t count(const std::string& text, char c) {
+        return static_cast<std::size_t>(std::count(text.begin(), text.end(), c));
+    }
 
+    static TestHttpsServer* server;
+    std::optional<Bytes> templateBig5;
     FakeDesktop desktop;
-    ZOLTLib lib{desktop, ServiceEndpoint{"unused.example", "", ""}};
-    std::string templatePath = desktop.homePath() + "/template.html";
+    ZOLTLib lib{desktop, ServiceEndpoint{"unused.example", "", server->caPem()}};
     static TestPki& pki() {
         static TestPki instance;
         return instance;
     }
 };
+
+TestHttpsServer* Deployment::server = nullptr;
 
 TEST_F(Deployment, DefaultSelectionFollowsModeAndList) {
     struct Case {
@@ -145,19 +175,86 @@ TEST_F(Deployment, PageCarriesTheBlockAndOnlyTheNewestPageStays) {
     EXPECT_FALSE(opens("Pfx-pw"));
 
     ASSERT_EQ(lib.deployCert(pfx, "Pfx-pw", browsers), 0);
-    EXPECT_EQ(pages().size(), 2u);  // the newer page replaced the older one
+    EXPECT_EQ(pages().size(), 2u);                       // the newer page replaced the older one
+    EXPECT_TRUE(pages(desktop.downloadPath()).empty());  // earlier pages go from there too
 }
 
 TEST_F(Deployment, HostileNamesStayInsideTheirStrings) {
     install({kFirefox}, kFirefox);
     configure("M", "ALL");
-    writeTemplate("<script>#importCertInfo#</script>");
-    const std::string pfx = makePfx("/CN=A1\"<\\/script><b>x\\\\y/O=$1 Co", "pw");
+    const std::string templateText = "<script>#importCertInfo#</script>";
+    writeTemplate(templateText);
+    struct Case {
+        std::string subject, cn, subjectInPage;
+    };
+    const std::vector<Case> cases{
+        {"/CN=A1\"<\\/script><b>x\\\\y/O=$1 Co", "A1\\\"\\x3C/script>\\x3Cb>x\\\\y", "O=$1 Co"},
+        // "<!--" and "<script" would put the rest of the page's script in the HTML parser's
+        // double-escaped state.
+        {"/CN=A1<!--<script>", "A1\\x3C!--\\x3Cscript>", "CN=A1\\x3C!--\\x3Cscript>\""},
+    };
+    for (const auto& c : cases) {
+        const std::string pfx = makePfx(c.subject, "pw");
+        ASSERT_EQ(lib.deployCert(pfx, "pw", lib.getDefaultSelectedBrowserInfo()), 0);
+        const std::string page = pageText(pages()[0]);
+        EXPECT_NE(page.find("\"cn\":\"" + c.cn + "\",\n"), std::string::npos) << page;
+        EXPECT_EQ(page.find("</script>"), page.size() - 9);  // only the template's own end tag
+        EXPECT_EQ(count(page, '<'), count(templateText, '<')) << page;  // none from a value
+        EXPECT_NE(page.find(c.subjectInPage), std::string::npos) << page;
+    }
+}
+
+// The template is a plain download: https only, redirects followed, an error page is none.
+TEST_F(Deployment, OnlyAnHttpsTemplateThatArrivedIsUsed) {
+    install({kFirefox}, kFirefox);
+    writeTemplate("<p>#importCertInfo#</p>");
+    const std::string pfx = makePfx("/CN=A123456789-00", "pw");
+    const std::string port = server->url("").substr(server->url("").rfind(':') + 1);
+    struct Case {
+        std::string url;
+        int result;
+    };
+    const std::vector<Case> cases{
+        {server->url("/moved"), 0},
+        {server->url("/missing.html"), 1},  // a 404 page is not the template
+        {"http://127.0.0.1:" + port + "/template.html", 1},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(desktop.homePath() + "/.voxa");
+        configure("M", "ALL", c.url);
+        EXPECT_EQ(lib.deployCert(pfx, "pw", lib.getDefaultSelectedBrowserInfo()), c.result)
+            << c.url;
+        EXPECT_EQ(pages().size(), c.result == 0 ? 1u : 0u) << c.url;
+    }
+}
+
+// Snap and Flatpak browsers may not read ~/.voxa: they get their page in the download folder.
+TEST_F(Deployment, SandboxedBrowsersOpenTheirPageFromTheDownloadFolder) {
+    install({kChrome, kFirefox}, kChrome);
+    desktop.apps[kFirefox].sandboxed = true;  // the snap, say
+    desktop.downloadFolder = desktop.homePath() + "/下載";
+    configure("M", "ALL");
+    writeTemplate("<p>#importCertInfo#</p>");
+    const std::string pfx = makePfx("/CN=A123456789-00", "pw");
     ASSERT_EQ(lib.deployCert(pfx, "pw", lib.getDefaultSelectedBrowserInfo()), 0);
-    const std::string page = pageText(pages()[0]);
-    EXPECT_NE(page.find("\"cn\":\"A1\\\"<\\/script><b>x\\\\y\",\n"), std::string::npos) << page;
-    EXPECT_EQ(page.find("</script>"), page.size() - 9);  // only the template's own end tag
-    EXPECT_NE(page.find("O=$1 Co"), std::string::npos);
+    const auto names = pages();
+    ASSERT_EQ(names.size(), 1u);
+    ASSERT_EQ(pages(*desktop.downloadFolder), names);
+    const std::string page = *desktop.downloadFolder + "/" + names[0];
+    struct stat st {};
+    ASSERT_EQ(stat(page.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    ASSERT_EQ(desktop.opened.size(), 2u);
+    EXPECT_EQ(desktop.opened[0].urls,
+              std::vector<std::string>{"file:///" + desktop.homePath() + "/.voxa/" + names[0]});
+    EXPECT_EQ(desktop.opened[1].urls, std::vector<std::string>{"file:///" + page});
+
+    // The next deployment, for the sandboxed browser only, removes the earlier pages from both
+    // folders and writes none into ~/.voxa.
+    ASSERT_EQ(lib.deployCert(pfx, "pw", {StringMap{{"bundleId", kFirefox}}}), 0);
+    EXPECT_TRUE(pages().empty());
+    ASSERT_EQ(pages(*desktop.downloadFolder).size(), 1u);
+    EXPECT_NE(pages(*desktop.downloadFolder)[0], names[0]);
 }
 
 TEST_F(Deployment, FailuresAreReported) {
@@ -166,7 +263,7 @@ TEST_F(Deployment, FailuresAreReported) {
     const std::string pfx = makePfx("/CN=A123456789-00", "pw");
     auto browsers = lib.getDefaultSelectedBrowserInfo();
     EXPECT_EQ(lib.deployCert(pfx, "pw", {}), 1);
-    EXPECT_EQ(lib.deployCert(pfx, "pw", browsers), 1);  // no template yet
+    EXPECT_EQ(lib.deployCert(pfx, "pw", browsers), 1);  // no template yet: a 404 page
     writeTemplate("<p>no placeholder here</p>");
     EXPECT_EQ(lib.deployCert(pfx, "wrong", browsers), 52303);
     EXPECT_FALSE(fs::exists(desktop.homePath() + "/.voxa"));

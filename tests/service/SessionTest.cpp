@@ -117,13 +117,61 @@ TEST_F(Session, VersionCheck) {
     EXPECT_EQ(lib.versionCheck(errMsg), kVersionRefused);
 }
 
-TEST_F(Session, InstallerDownloadsToTheHomeDownloadsFolder) {
+TEST_F(Session, InstallerGoesToTheDownloadFolderUnderTheNameOfItsAddress) {
+    desktop.downloadFolder = desktop.homePath() + "/下載";
     const std::string path = lib.dlNewClient();
-    EXPECT_EQ(path, desktop.homePath() + "/Downloads/NorvaleCertClient.pkg");
+    EXPECT_EQ(path, desktop.homePath() + "/下載/NorvaleCertClient.pkg");
     EXPECT_EQ(lib.util().getFile(path),
               lib.util().getFile(RegsvcProcess::demoFile("demo-installer.pkg")));
-    lib.setSysCfg("app.mac.dlUrl", service.baseUrl() + "/files/missing.pkg");
-    EXPECT_EQ(lib.dlNewClient(), "");
+    // Nothing for a missing file or a plain http address of the same file.
+    for (const std::string& address : {service.baseUrl() + "/files/missing.pkg",
+                                       "http" + service.baseUrl().substr(5) + "/files/x.pkg"}) {
+        lib.setSysCfg("app.mac.dlUrl", address);
+        EXPECT_EQ(lib.dlNewClient(), "") << address;
+    }
+}
+
+// A key shorter than AES-128's 16 bytes would send every value blank: it is no session key.
+TEST_F(Session, AShortSessionKeyIsNoSessionKey) {
+    ASSERT_EQ(lib.login("A123456789", "demo1234", errMsg), kOk);
+    const auto sent = requests().size();
+    lib.setAesKey(lib.getAesKey()->substr(0, 15));
+    std::string fn = "unset";
+    int certs = -1, effective = -1;
+    EXPECT_EQ(lib.getFnStatus("A123456789-00", fn, certs, effective, errMsg), kFnStatusFailed);
+    EXPECT_EQ(lib.logout("A123456789"), kNoSession);
+    EXPECT_EQ(requests().size(), sent);  // nothing went out
+}
+
+// A futures redirect that ends in a failure may not keep later logins on the futures endpoint.
+TEST_F(Session, AFailedFuturesLoginLeavesTheNextLoginOnTheStockEndpoint) {
+    service.setRule("doLogin", R"({"rtnCode": "997", "rtnMsg": "請改用期貨系統"})");
+    EXPECT_EQ(lib.login("F123456789", "demo1234", errMsg), kLoginRefused);
+    service.reset();
+    ASSERT_EQ(lib.login("A123456789", "demo1234", errMsg), kOk) << errMsg;
+    EXPECT_EQ(lib.getCustType(), "S");
+    EXPECT_EQ(requests()[0]["endpoint"], "STK");
+}
+
+// A login value that does not decrypt is a wrong value: the answer is the wrong password's,
+// byte for byte. A code of its own would tell anyone which ciphertexts have valid padding.
+TEST_F(Session, AnUndecryptableLoginAnswersLikeAWrongPassword) {
+    auto answerTo = [&](const std::string& pwdValue) {
+        std::optional<std::string> body;
+        EXPECT_EQ(lib.util().httpPost(lib.getTargetUrl("doLogin"),
+                                      {{"id", lib.rsa().encryptAndB64WithPublicKey("A123456789")},
+                                       {"pwd", pwdValue}},
+                                      body),
+                  0);
+        auto sealed = lib.util().base64Decode(body.value_or(""));
+        auto plain = sealed ? lib.rsa().decryptWithPublicKey(*sealed) : std::nullopt;
+        return plain ? std::string(plain->begin(), plain->end()) : std::string("<no answer>");
+    };
+    const std::string wrongPassword = answerTo(lib.rsa().encryptAndB64WithPublicKey("wrong"));
+    EXPECT_NE(wrongPassword.find("<rtnCode>1001</rtnCode>"), std::string::npos) << wrongPassword;
+    for (const Bytes& value : {Bytes(256, 0), Bytes(100, 1)}) {  // no padding; not one block
+        EXPECT_EQ(answerTo(lib.util().base64Encode(value)), wrongPassword);
+    }
 }
 
 // Every broken answer turns into the operation's own code, never a crash or a success.

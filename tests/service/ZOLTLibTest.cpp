@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <openssl/pem.h>
 
 #include "service/ErrorMessages.h"
 #include "service/ZOLTLib.h"
 #include "support/FakeDesktop.h"
+#include "support/OpensslTool.h"
 
 namespace {
 
@@ -32,20 +34,76 @@ TEST_F(ZOLTLibOffline, AddressesFollowCustomerTypeAndSession) {
 }
 
 TEST_F(ZOLTLibOffline, PfxPathPlaceholdersAreReplacedInOrderOnce) {
-    lib.setSvrCfg(StringMap{{"default.macPfxFilePath", "#userHome#/#desktop#/"},
-                            {"default.pfxFileName", "#userId#_#cn#_#custType#.pfx"},
-                            {"env.userHome", "/home/#userId#"},
-                            {"env.userDeskTop", "/desk"}});
+    const std::string home = desktop.homePath();
+    lib.setSvrCfg(StringMap{{"default.macPfxFilePath", "#userHome#/"},
+                            {"default.pfxFileName", "#desktop#_#userId#_#cn#_#custType#.pfx"},
+                            {"env.userHome", home},
+                            {"env.userDeskTop", "desk#userId#"}});
     EXPECT_FALSE(lib.getSysCfg("env.userPfxFilePath").has_value());  // nobody logged in yet
     lib.setUserIdno("A123");
     lib.setCn("A123-00");
     lib.setCustType("FT");
-    // "#userHome#" goes first, so an ID placeholder inside the home folder is replaced too.
-    EXPECT_EQ(lib.getSysCfg("env.userPfxFilePath"), "/home/A123//desk/A123_A123-00_F.pfx");
+    // "#desktop#" goes before "#userId#", so an ID placeholder inside its value is replaced too.
+    EXPECT_EQ(lib.getSysCfg("env.userPfxFilePath"), home + "/deskA123_A123_A123-00_F.pfx");
     lib.setUserIdno("B456");
     lib.setCustType("S");
-    EXPECT_EQ(lib.getSysCfg("env.userPfxFilePath"), "/home/A123//desk/A123_A123-00_F.pfx");
-    EXPECT_EQ(lib.getCurrentPfxFilePath(), "/home/A123//desk/A123_A123-00_F.pfx");
+    EXPECT_EQ(lib.getSysCfg("env.userPfxFilePath"), home + "/deskA123_A123_A123-00_F.pfx");
+    EXPECT_EQ(lib.getCurrentPfxFilePath(), home + "/deskA123_A123_A123-00_F.pfx");
+}
+
+// The configured path must name a plain file right in the home folder; anything else means no
+// default path, so that the save dialog asks.
+TEST_F(ZOLTLibOffline, HostileConfiguredPfxPathsGiveNoDefaultPath) {
+    const std::string home = desktop.homePath();
+    struct Case {
+        std::string folder, file;
+        std::optional<std::string> expected;
+    };
+    const std::vector<Case> cases{
+        {"#userHome#\\", "#userId#_#custType#.pfx", home + "/A123456789_S.pfx"},
+        {"#userHome#//sub/..\\.", "/#userId#.pfx", home + "/A123456789.pfx"},
+        {"#userHome#/", ".bashrc", std::nullopt},
+        {"#userHome#\\..\\", "#userId#.pfx", std::nullopt},
+        {"#userHome#/.ssh/", "authorized_keys", std::nullopt},
+        {"/etc/", "#userId#.pfx", std::nullopt},
+        {"", "#userId#.pfx", std::nullopt},
+        {"#userHome#/", "", std::nullopt},
+        {"#userHome#/", "a\rB223456789_PfxFileName=x.pfx", std::nullopt},
+        {"#userHome#/", "a\xe2\x80\xa8.pfx", std::nullopt},  // a line separator
+        {"#userHome#/",
+         "a\xc2\x85"
+         "b.pfx",
+         std::nullopt},
+        {"/../../../..#userHome#/", "#userId#.pfx", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        ZOLTLib client{desktop, ServiceEndpoint{"svc.example:8443", "", ""}};
+        client.setSvrCfg(StringMap{{"default.macPfxFilePath", c.folder},
+                                   {"default.pfxFileName", c.file},
+                                   {"env.userHome", home}});
+        client.setUserIdno("A123456789");
+        EXPECT_EQ(client.getSysCfg("env.userPfxFilePath"), c.expected.value_or(""))
+            << c.folder << c.file;
+        EXPECT_EQ(client.getCurrentPfxFilePath(), c.expected.value_or("")) << c.folder << c.file;
+    }
+    // The log says why, without the path and its ID number.
+    const std::string log = desktop.logText();
+    EXPECT_NE(log.find("no default PFX path: its file name is hidden"), std::string::npos) << log;
+    EXPECT_EQ(log.find("A123456789"), std::string::npos) << log;
+}
+
+TEST_F(ZOLTLibOffline, InstallerIsNamedByItsAddress) {
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"https://h/dl/Norvale%20Setup%202.0.pkg?token=1#x", "Norvale Setup 2.0.pkg"},
+        {"https://h/dl/%E6%86%91%E8%AD%89.pkg", "憑證.pkg"},
+        {"https://h", "NorvaleCertClient.pkg"},
+        {"https://h/dl/", "NorvaleCertClient.pkg"},
+        {"https://h/dl/..", "NorvaleCertClient.pkg"},
+        {"https://h/dl/a%2F..%2F..%2Fb", "NorvaleCertClient.pkg"},
+        {"https://h/dl/a%0Ab.pkg", "NorvaleCertClient.pkg"},
+        {"https://h/dl/%FF.pkg", "NorvaleCertClient.pkg"},
+    };
+    for (const auto& [url, name] : cases) EXPECT_EQ(ZOLTLib::installerName(url), name) << url;
 }
 
 TEST_F(ZOLTLibOffline, CountsAreTheLeadingInteger) {
@@ -68,12 +126,28 @@ TEST(ErrorTable, KnownCodesHaveTextsAndOthersTheirNumber) {
               (std::map<std::string, std::string>{{"1", "a=b"}, {"2", ""}}));
 }
 
-TEST(CompiledInEndpoint, IsTheDemoServiceByDefault) {
+// What the build configured, whichever service that is (the demo one by default): the host,
+// the envelope key and the TLS trust anchor of the CMake cache variables, and a key of the
+// size the envelope's blocks have.
+TEST(CompiledInEndpoint, IsWhatTheBuildConfigured) {
     auto endpoint = ServiceEndpoint::compiledIn();
-    EXPECT_EQ(endpoint.host, "127.0.0.1:8443");
-    EXPECT_EQ(endpoint.publicKeyPem.size(), 451u);
-    EXPECT_EQ(endpoint.publicKeyPem.rfind("-----BEGIN PUBLIC KEY-----\n", 0), 0u);
-    EXPECT_NE(endpoint.trustAnchorPem.find("BEGIN CERTIFICATE"), std::string::npos);
+    auto text = [](const std::string& path) {
+        if (path.empty()) return std::string();
+        auto bytes = OpensslTool::readFile(path);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    EXPECT_EQ(endpoint.host, NORVALE_EXPECTED_HOST);
+    EXPECT_FALSE(endpoint.host.empty());
+    EXPECT_EQ(endpoint.publicKeyPem, text(NORVALE_EXPECTED_PUBKEY_FILE));
+    EXPECT_EQ(endpoint.trustAnchorPem, text(NORVALE_EXPECTED_CA_FILE));
+    ossl::Bio bio(BIO_new_mem_buf(endpoint.publicKeyPem.data(),
+                                  static_cast<int>(endpoint.publicKeyPem.size())));
+    ossl::Pkey key(PEM_read_bio_PUBKEY(bio.get(), nullptr, nullptr, nullptr));
+    ASSERT_TRUE(key) << "not a PUBLIC KEY block";
+    EXPECT_EQ(EVP_PKEY_get_size(key.get()), 256);
+    if (!endpoint.trustAnchorPem.empty()) {
+        EXPECT_NE(endpoint.trustAnchorPem.find("-----BEGIN CERTIFICATE-----"), std::string::npos);
+    }
 }
 
 }  // namespace

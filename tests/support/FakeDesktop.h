@@ -17,6 +17,9 @@ class FakeDesktop final : public Desktop {
 
     std::string homePath() const override { return home_.path(); }
     std::string desktopPath() const override { return home_.path() + "/Desktop"; }
+    std::string downloadPath() const override {
+        return downloadFolder.value_or(home_.path() + "/Downloads");
+    }
     std::optional<std::string> defaultHttpsHandler() const override { return defaultHandler; }
     std::optional<AppInfo> findApplication(const std::string& bundleId) const override;
     bool openUrls(const std::vector<std::string>& urls, const std::string& appPath) override;
@@ -27,6 +30,7 @@ class FakeDesktop final : public Desktop {
     // Everything logged so far, one line each, for searching.
     std::string logText() const;
 
+    std::optional<std::string> downloadFolder;  // the home folder's Downloads when unset
     std::optional<std::string> defaultHandler;
     std::map<std::string, AppInfo> apps;  // by bundle identifier
     std::set<std::string> refusing;

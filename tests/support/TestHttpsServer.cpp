@@ -12,7 +12,7 @@ void mustRun(const std::vector<std::string>& args) {
 
 }  // namespace
 
-TestHttpsServer::TestHttpsServer() {
+TestHttpsServer::TestHttpsServer(const std::string& subjectAltName) {
     const std::string ca = dir_.file("ca.pem");
     const std::string caKey = dir_.file("ca.key");
     const std::string key = dir_.file("server.key");
@@ -24,7 +24,7 @@ TestHttpsServer::TestHttpsServer() {
              "-addext", "keyUsage=critical,keyCertSign"});
     mustRun({"req", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", csr, "-subj",
              "/CN=127.0.0.1"});
-    OpensslTool::writeFile(ext, std::string("subjectAltName=IP:127.0.0.1,DNS:localhost\n"));
+    OpensslTool::writeFile(ext, "subjectAltName=" + subjectAltName + "\n");
     mustRun({"x509", "-req", "-in", csr, "-CA", ca, "-CAkey", caKey, "-CAcreateserial", "-out",
              cert, "-days", "2", "-extfile", ext});
     auto pem = OpensslTool::readFile(ca);

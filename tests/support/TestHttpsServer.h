@@ -23,7 +23,8 @@ class TestHttpsServer {
     };
     using Handler = std::function<void(const httplib::Request&, httplib::Response&)>;
 
-    TestHttpsServer();
+    // `subjectAltName`: the names in the server's certificate, as an openssl extfile value.
+    explicit TestHttpsServer(const std::string& subjectAltName = "IP:127.0.0.1,DNS:localhost");
     ~TestHttpsServer();
 
     // Stops, closing every connection, and listens again on the same port.

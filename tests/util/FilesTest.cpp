@@ -98,6 +98,40 @@ TEST_F(Files, AFailedWriteLeavesThePreviousFileWhole) {
     EXPECT_EQ(entriesOf(home), std::vector<std::string>{"customer.pfx"});
 }
 
+// What a write killed half-way left behind goes with the next write to that folder; the
+// temporary file of a writer still at work, and the user's own files, stay.
+TEST_F(Files, ANextWriteRemovesTheTemporaryFileOfAKilledOne) {
+    const std::string path = home + "/customer.pfx";
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Stopped for good between writing its temporary file and renaming it.
+        signal(SIGXFSZ, SIG_DFL);
+        rlimit limit{4096, 4096};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        util.saveFile(path, Bytes(1 << 20, 'B'));
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));  // killed by SIGXFSZ in the middle of the write
+    auto names = entriesOf(home);
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_EQ(names[0].rfind(".norvale-" + std::to_string(child) + "-customer.pfx.", 0), 0u)
+        << names[0];
+    const std::string live = ".norvale-" + std::to_string(getpid()) + "-other.pfx.AbC123";
+    for (const char* own : {".bash_history.backup", ".norvale-notes", ".norvale-12x-a.AbC123"}) {
+        OpensslTool::writeFile(home + "/" + own, std::string("mine"));
+    }
+    OpensslTool::writeFile(home + "/" + live, std::string("in flight"));
+
+    ASSERT_TRUE(util.saveFile(home + "/properties", Bytes{'x'}));
+    std::vector<std::string> expected{".bash_history.backup", live, ".norvale-12x-a.AbC123",
+                                      ".norvale-notes", "properties"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(entriesOf(home), expected);
+}
+
 TEST_F(Files, RemovingByPatternSparesFoldersAndOtherNames) {
     const std::string folder = home + "/.voxa";
     for (const char* name :
@@ -116,6 +150,11 @@ TEST_F(Files, ReadersGiveNothingForMissingFoldersOrNonUtf8Files) {
     EXPECT_FALSE(util.getFile(home + "/missing").has_value());
     EXPECT_FALSE(util.getFile(home).has_value());
     EXPECT_FALSE(util.getFileAsStr(home + "/missing").has_value());
+    fs::create_directory(home + "/folder");
+    EXPECT_FALSE(util.getFile(home + "/folder").has_value());  // a stream would throw here
+    EXPECT_FALSE(util.getFileAsStr(home + "/folder").has_value());
+    OpensslTool::writeFile(home + "/empty", std::string());
+    EXPECT_EQ(util.getFile(home + "/empty"), Bytes{});
     OpensslTool::writeFile(home + "/bad.txt", Bytes{0xc3, 0x28});
     EXPECT_FALSE(util.getFileAsStr(home + "/bad.txt").has_value());
 }

@@ -155,9 +155,67 @@ TEST_F(HttpTransport, CertificateVerificationStaysOn) {
     std::optional<Bytes> body;
     EXPECT_EQ(systemTrust.httpConnect(server->url("/api"), "POST", {}, body), 0);
     EXPECT_FALSE(body.has_value());
-    // The address must name the certificate's host too.
     EXPECT_EQ(util.httpConnect(server->url("/api"), "POST", {}, body), 0);
     EXPECT_TRUE(body.has_value());
+
+    // A certificate from a trusted CA for another host: the address must name the
+    // certificate's host too.
+    TestHttpsServer elsewhere("DNS:elsewhere.example");
+    elsewhere.setHandler([](const httplib::Request&, httplib::Response& rs) {
+        rs.set_content("secret", "text/plain");
+    });
+    CommonUtility trustingElsewhere(desktop, CurlTransport(elsewhere.caPem()));
+    body.reset();
+    EXPECT_EQ(trustingElsewhere.httpConnect(elsewhere.url("/api"), "POST", {}, body), 0);
+    EXPECT_FALSE(body.has_value());
+    EXPECT_FALSE(trustingElsewhere.httpDownload(elsewhere.url("/api")).has_value());
+    EXPECT_TRUE(elsewhere.received().empty());  // refused before any request went out
+}
+
+TEST_F(HttpTransport, DownloadsFollowHttpsRedirectsAndTakeOnlySuccess) {
+    const std::string port = server->url("").substr(server->url("").rfind(':') + 1);
+    server->setHandler([&](const httplib::Request& rq, httplib::Response& rs) {
+        const std::string& path = rq.path;
+        if (path == "/file") {
+            rs.set_content("the file", "application/octet-stream");
+        } else if (path == "/moved") {
+            rs.set_redirect("/file", 302);
+        } else if (path == "/moved-twice") {
+            rs.set_redirect(server->url("/moved"), 301);
+        } else if (path == "/loop") {
+            rs.set_redirect("/loop", 302);
+        } else if (path == "/to-http") {
+            rs.set_redirect("http://127.0.0.1:" + port + "/file", 302);
+        } else if (path == "/error") {
+            rs.status = 500;
+            rs.set_content("<html>error page</html>", "text/html");
+        } else {
+            rs.status = 404;
+            rs.set_content("<html>not found</html>", "text/html");
+        }
+    });
+    struct Case {
+        std::string url;
+        bool arrives;
+    };
+    const std::vector<Case> cases{
+        {server->url("/file"), true},        {server->url("/moved"), true},
+        {server->url("/moved-twice"), true}, {server->url("/loop"), false},
+        {server->url("/to-http"), false},    {server->url("/missing"), false},
+        {server->url("/error"), false},      {"http://127.0.0.1:" + port + "/file", false},
+        {"file:///etc/passwd", false},
+    };
+    const std::string target = desktop.homePath() + "/Downloads/installer.pkg";
+    for (const auto& c : cases) {
+        const auto body = util.httpDownload(c.url);
+        EXPECT_EQ(body.has_value(), c.arrives) << c.url;
+        if (body) {
+            EXPECT_EQ(std::string(body->begin(), body->end()), "the file");
+        }
+        EXPECT_EQ(util.httpDownloadAsFile(c.url, target), c.arrives) << c.url;
+        EXPECT_EQ(util.getFile(target).has_value(), c.arrives) << c.url;
+        util.removeFile(target);
+    }
 }
 
 }  // namespace

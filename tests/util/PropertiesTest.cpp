@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include "support/FakeDesktop.h"
 #include "support/OpensslTool.h"
 #include "util/CommonUtility.h"
@@ -55,9 +57,9 @@ TEST_F(Properties, MalformedCipherTextYieldsNoPassword) {
 }
 
 TEST_F(Properties, RecordingKeepsOtherUsersAndReplacesOwnEntries) {
-    util.saveToProperties("A123456789", "/home/a/A.pfx", "first");
-    util.saveToProperties("B223456789", "/home/b/B.pfx", "other");
-    util.saveToProperties("A123456789", "/home/a/A2.pfx", "second");
+    ASSERT_TRUE(util.saveToProperties("A123456789", "/home/a/A.pfx", "first"));
+    ASSERT_TRUE(util.saveToProperties("B223456789", "/home/b/B.pfx", "other"));
+    ASSERT_TRUE(util.saveToProperties("A123456789", "/home/a/A2.pfx", "second"));
     std::string pfx, password;
     ASSERT_TRUE(util.loadFromProperties("A123456789", pfx, password));
     EXPECT_EQ(pfx, "/home/a/A2.pfx");
@@ -65,7 +67,7 @@ TEST_F(Properties, RecordingKeepsOtherUsersAndReplacesOwnEntries) {
     ASSERT_TRUE(util.loadFromProperties("B223456789", pfx, password));
     EXPECT_EQ(password, "other");
     EXPECT_FALSE(util.loadFromProperties("C323456789", pfx, password));
-    util.saveToProperties("C323456789", "/home/c/x=y.pfx", "third");
+    ASSERT_TRUE(util.saveToProperties("C323456789", "/home/c/x=y.pfx", "third"));
     ASSERT_TRUE(util.loadFromProperties("C323456789", pfx, password));
     EXPECT_EQ(pfx, "/home/c/x=y.pfx");
     const std::string text = readStore();
@@ -73,13 +75,43 @@ TEST_F(Properties, RecordingKeepsOtherUsersAndReplacesOwnEntries) {
     EXPECT_EQ(text.back(), '\n');
 }
 
-TEST_F(Properties, NeitherPasswordNorItsCipherTextIsLogged) {
-    util.saveToProperties("A123456789", "/home/a/A.pfx", "TopSecret1");
+// The ID number is the default PFX password and the browser form's password: the log shows
+// its first and last characters only, in the path too.
+TEST_F(Properties, NoPasswordCipherTextOrIdNumberIsLogged) {
+    ASSERT_TRUE(util.saveToProperties("A123456789", "/home/a/A123456789_S.pfx", "TopSecret1"));
     const std::string log = desktop.logText();
-    EXPECT_NE(log.find("save to properties idno=A123456789 pfxPath=/home/a/A.pfx"),
-              std::string::npos);
+    EXPECT_NE(log.find("save to properties idno=A********9 pfxPath=/home/a/A********9_S.pfx"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(log.find("A123456789"), std::string::npos) << log;
     EXPECT_EQ(log.find("TopSecret1"), std::string::npos);
     EXPECT_EQ(log.find(util.des3cbcEncrypt("TopSecret1")), std::string::npos);
+}
+
+// A line break in a value would add lines, maybe another user's, to the store.
+TEST_F(Properties, ValuesWithLineBreaksAreNeverWritten) {
+    ASSERT_TRUE(util.saveToProperties("A123456789", "/p/A.pfx", "pw"));
+    const std::string before = readStore();
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"A123456789", "/p/x.pfx\nB223456789_PfxFileName=/p/evil.pfx"},
+        {"A123456789", "/p/x.pfx\rB=1"},
+        {"A123456789", "/p/x\xe2\x80\xa8.pfx"},  // a separator the reader splits at too
+        {"A1\n2", "/p/x.pfx"},
+    };
+    for (const auto& [idno, pfx] : cases) {
+        EXPECT_FALSE(util.saveToProperties(idno, pfx, "pw")) << pfx;
+        EXPECT_EQ(readStore(), before) << pfx;
+    }
+}
+
+// A folder where the store should be: nothing read, the write reported, no exception.
+TEST_F(Properties, AFolderInPlaceOfTheStoreIsReportedNotThrown) {
+    std::filesystem::create_directory(path);
+    EXPECT_FALSE(util.propertiesFileToDictionary(path).has_value());
+    EXPECT_FALSE(util.saveToProperties("A123456789", "/p/A.pfx", "pw"));
+    std::string pfx, password;
+    EXPECT_FALSE(util.loadFromProperties("A123456789", pfx, password));
+    EXPECT_TRUE(std::filesystem::is_directory(path));
 }
 
 TEST_F(Properties, FileFormatRules) {
@@ -109,7 +141,7 @@ TEST_F(Properties, FileFormatRules) {
 
 TEST_F(Properties, WritingDropsUnreadableLinesAndIsOwnerOnly) {
     writeStore("keep=1\nbroken line\n");
-    util.saveToProperties("A123456789", "/p/A.pfx", "pw");
+    ASSERT_TRUE(util.saveToProperties("A123456789", "/p/A.pfx", "pw"));
     const std::string text = readStore();
     EXPECT_NE(text.find("keep=1\n"), std::string::npos);
     EXPECT_EQ(text.find("broken"), std::string::npos);

@@ -47,6 +47,33 @@ TEST_F(Xml, UnparseableTextLeavesOutputsUnwritten) {
     }
 }
 
+TEST_F(Xml, AnswersWithADocumentTypeAreRefused) {
+    // One internal entity referenced many times: read, it would be hundreds of megabytes.
+    std::string laughs = "<!DOCTYPE Root [<!ENTITY a \"" + std::string(1000, 'x') + "\">]><Root>";
+    laughs += "<rtnCode>0</rtnCode><rtnMsg>";
+    for (int i = 0; i < 200000; ++i) laughs += "&a;";
+    laughs += "</rtnMsg></Root>";
+    const std::vector<std::string> cases{
+        "<!DOCTYPE Root><Root><rtnCode>0</rtnCode></Root>",
+        "<!DOCTYPE Root [<!ENTITY m \"refused\">]><Root><rtnCode>0</rtnCode><rtnMsg>&m;</rtnMsg>"
+        "</Root>",
+        "<?xml version=\"1.0\"?><!DOCTYPE Root SYSTEM \"file:///etc/passwd\"><Root><rtnCode>0"
+        "</rtnCode></Root>",
+        "<!DOCTYPE Root PUBLIC \"-//x//y\" \"http://127.0.0.1:9/x.dtd\"><Root/>",
+        laughs,
+    };
+    for (const auto& text : cases) {
+        std::optional<std::string> code, message;
+        EXPECT_FALSE(util.getXmlDoc(text, code, message).has_value()) << text.substr(0, 80);
+        EXPECT_FALSE(code.has_value());
+    }
+    // The words alone, in a comment or a text, are no declaration.
+    auto doc = util.getXmlDoc(
+        std::string("<!-- <!DOCTYPE Root> --><Root><rtnMsg>&lt;!DOCTYPE x&gt;</rtnMsg></Root>"));
+    ASSERT_TRUE(doc.has_value());
+    EXPECT_EQ(util.getXPathValue(doc, "//Root/rtnMsg"), "<!DOCTYPE x>");
+}
+
 TEST_F(Xml, XPathValueIsTheFirstMatchOrEmpty) {
     auto doc = util.getXmlDoc(std::string("<Root><a>1</a><a>2</a><d.e>x<f>y</f></d.e></Root>"));
     EXPECT_EQ(util.getXPathValue(doc, "//Root/a"), "1");

@@ -1,0 +1,54 @@
+#include "FuzzDesktop.h"
+
+#include <stdlib.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fuzz {
+
+FuzzDesktop::FuzzDesktop() {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "norvale-fuzz-XXXXXX").string();
+    if (mkdtemp(tmpl.data()) == nullptr) fail("no temporary folder");
+    home_ = tmpl;
+}
+
+FuzzDesktop::~FuzzDesktop() {
+    std::error_code ignored;
+    std::filesystem::remove_all(home_, ignored);
+}
+
+FuzzDesktop& desktop() {
+    static FuzzDesktop instance;
+    return instance;
+}
+
+namespace {
+
+std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) fail("cannot read " + path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+std::string demoFile(const std::string& name) {
+    return readAll(std::string(NORVALE_DEMO_DIR) + "/" + name);
+}
+
+std::string fuzzFile(const std::string& name) {
+    return readAll(std::string(NORVALE_FUZZ_DIR) + "/" + name);
+}
+
+void fail(const std::string& why) {
+    std::fprintf(stderr, "fuzz target: %s\n", why.c_str());
+    std::fflush(stderr);
+    abort();
+}
+
+}  // namespace fuzz
