@@ -101,8 +101,8 @@ TEST_F(Flows, LocalQueryFindsRecordsAndAsksForTheFile) {
     EXPECT_EQ(properties()["A123456789_PfxFileName"], pfxPath());
 
     // Another customer's entries only: the ID number opens the file; the store stays theirs.
-    lib().util().dictionaryToPropertiesFile({{"B223456789_PfxFileName", "/b.pfx"}},
-                                            lib().util().getPropertiesPath());
+    ASSERT_TRUE(lib().util().dictionaryToPropertiesFile({{"B223456789_PfxFileName", "/b.pfx"}},
+                                                        lib().util().getPropertiesPath()));
     vc.btnQryClntCertInfoOnClick();
     EXPECT_FALSE(sheets.isOpen());
     EXPECT_EQ(properties().count("A123456789_PfxFileName"), 0u);
