@@ -314,10 +314,6 @@ int NssStore::list(std::vector<StoredCertificate>& certificates) {
         if (CERT_GetCertTimes(node->cert, &notBefore, &notAfter) == SECSuccess) {
             stored.notAfter = localTime(notAfter);
         }
-        CERTCertTrust trust{};
-        stored.withKey =
-            CERT_GetCertTrust(node->cert, &trust) == SECSuccess &&
-            ((trust.sslFlags | trust.emailFlags | trust.objectSigningFlags) & CERTDB_USER) != 0;
         certificates.push_back(std::move(stored));
     }
     return kOk;

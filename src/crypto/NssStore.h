@@ -13,7 +13,6 @@ struct StoredCertificate {
     std::string sha1;  // upper-case hex of the DER's SHA-1, as certificate records hold it
     std::string cn;
     std::string notAfter;  // local time, yyyyMMddHHmmss
-    bool withKey = false;  // NSS counts it as the user's own (its private key is in the store)
 };
 
 // A browser's NSS certificate database ("sql:" folder), opened through a private NSS context

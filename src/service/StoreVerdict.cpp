@@ -56,7 +56,7 @@ std::optional<StoredCertificate> StoreVerdict::fromCertInfo(
         auto it = certInfo->find(key);
         return it == certInfo->end() ? std::string{} : it->second;
     };
-    StoredCertificate cert{field("certHash"), field("cn"), field("notAfter"), true};
+    StoredCertificate cert{field("certHash"), field("cn"), field("notAfter")};
     if (cert.sha1.empty()) return std::nullopt;
     std::transform(cert.sha1.begin(), cert.sha1.end(), cert.sha1.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });

@@ -13,47 +13,26 @@ namespace {
 namespace fs = std::filesystem;
 using Behind = StoreVerdict::Behind;
 
-BrowserStore store(BrowserStore::Family family, BrowserStore::Packaging packaging, bool exists) {
-    BrowserStore s;
-    s.family = family;
-    s.packaging = packaging;
-    s.exists = exists;
-    s.dir = std::to_string(static_cast<int>(family)) + std::to_string(static_cast<int>(packaging));
-    return s;
-}
-
-TEST(BrowserDeployment, TargetsTheChosenBrowsersStores) {
-    using F = BrowserStore::Family;
+TEST(BrowserDeployment, TargetsTheSharedChromiumDatabaseOnlyWhereItIsUsed) {
     using P = BrowserStore::Packaging;
-    const auto profile = store(F::Firefox, P::Native, true);
-    const auto shared = store(F::Chromium, P::Native, false);
-    const auto sharedMade = store(F::Chromium, P::Native, true);
-    const auto snap = store(F::Chromium, P::Snap, false);
-    const struct {
-        const char* name;
-        std::vector<BrowserStore> found;
-        std::vector<std::string> chosen;
-        std::vector<std::string> expected;  // folders
-    } cases[] = {
-        {"Firefox only", {profile, shared}, {bundle_id::kFirefox}, {profile.dir}},
-        {"Chrome, shared database still to make",
-         {profile, shared},
-         {bundle_id::kChrome},
-         {shared.dir}},
-        {"a sandboxed Chromium needs no shared database",
-         {shared, snap},
-         {bundle_id::kChrome},
-         {snap.dir}},
-        {"unless it is there already",
-         {sharedMade, snap},
-         {bundle_id::kChrome, "com.apple.Safari"},
-         {sharedMade.dir, snap.dir}},
+    auto chromium = [](P packaging, bool exists) {
+        BrowserStore s{BrowserStore::Family::Chromium, packaging, "", "", "", exists};
+        s.dir = std::to_string(static_cast<int>(packaging)) + (exists ? "+" : "-");
+        return s;
     };
+    const struct {
+        std::vector<BrowserStore> found;
+        std::vector<std::string> expected;
+    } cases[] = {{{chromium(P::Native, false)}, {"0-"}},
+                 {{chromium(P::Native, false), chromium(P::Snap, false)}, {"1-"}},
+                 {{chromium(P::Native, true), chromium(P::Flatpak, false)}, {"0+", "2-"}}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
         std::vector<std::string> dirs;
-        for (const auto& s : BrowserDeployment::targets(c.found, c.chosen)) dirs.push_back(s.dir);
+        for (const auto& s : BrowserDeployment::targets(c.found, {bundle_id::kChrome})) {
+            dirs.push_back(s.dir);
+        }
         EXPECT_EQ(dirs, c.expected);
+        EXPECT_TRUE(BrowserDeployment::targets(c.found, {bundle_id::kFirefox}).empty());
     }
 }
 
