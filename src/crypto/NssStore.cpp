@@ -245,6 +245,7 @@ int NssStore::importPkcs12(const Bytes& der, const std::string& password, std::s
     if (!handles_ || handles_->readOnly) return kReadOnly;
     PK11SlotInfo* slot = handles_->slot.get();
     if (PK11_NeedLogin(slot) && !PK11_IsLoggedIn(slot, nullptr)) return kNoPassword;
+    if (der.empty()) return kNotPkcs12;
     auto bmp = bmpPassword(password);
     if (!bmp) return kWrongPfxPassword;
     SECItem passwordItem{siBuffer, bmp->data(), static_cast<unsigned>(bmp->size())};
@@ -321,11 +322,15 @@ int NssStore::list(std::vector<StoredCertificate>& certificates) {
 
 int NssStore::create(const std::string& dir) {
     if (hasDatabase(dir)) return kOk;
-    std::error_code error;
-    fs::create_directories(dir, error);
-    if (error) return kCannotCreate;
-    // The browsers keep this folder to the user alone.
-    ::chmod(dir.c_str(), 0700);
+    // The browsers keep these folders to the user alone.
+    fs::path made;
+    for (const auto& part : fs::path(dir)) {
+        made /= part;
+        std::error_code error;
+        if (!fs::is_directory(made, error) && ::mkdir(made.c_str(), 0700) != 0) {
+            return kCannotCreate;
+        }
+    }
     NssStore store;
     const int rc = store.openDb(dir, Mode::ReadWrite, {}, true);
     return rc == kOk && hasDatabase(dir) ? kOk : (rc == kOk ? kCannotCreate : rc);

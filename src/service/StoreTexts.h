@@ -43,6 +43,8 @@ inline std::string reason(int rc) {
             return "匯入後檢查不到憑證或私密金鑰";
         case kCannotCreate:
             return "無法建立憑證資料庫";
+        case kFailed:
+            return "憑證資料庫存取失敗，請關閉該瀏覽器後再試一次";
         default:
             return "憑證資料庫存取失敗(錯誤代碼 " + std::to_string(rc) + ")";
     }

@@ -81,6 +81,7 @@ TEST(BrowserDeployment, ReportsEveryStoreAndSeesTheBrowsersBehindAfterARenewal) 
               "已安裝至 Chrome／Chromium");
     EXPECT_EQ(asked, std::vector<std::string>{"locked"});
     EXPECT_EQ(NssTool::fingerprints(home.file(".pki/nssdb")).count(old.info.at("certHash")), 1u);
+    EXPECT_EQ(fs::status(home.file(".pki")).permissions() & fs::perms::all, fs::perms::owner_all);
 
     auto behind = [&]() {
         std::vector<Behind> result;
