@@ -70,8 +70,9 @@ void BrowserStores::addFirefoxProfiles(const std::string& root, BrowserStore::Pa
     std::vector<std::string> installDefaults;
     for (const auto& group : ini->groups()) {
         auto path = group.rfind("Install", 0) == 0 ? ini->value(group, "Default") : std::nullopt;
-        if (path && !path->empty())
+        if (path && !path->empty()) {
             installDefaults.push_back(resolve(root, *path, path->front() != '/'));
+        }
     }
     for (const auto& group : profileGroups(*ini)) {
         const auto path = ini->value(group, "Path");
