@@ -51,3 +51,9 @@ std::optional<std::string> KeyFile::value(const std::string& group, const std::s
     if (v == g->second.end()) return std::nullopt;
     return v->second;
 }
+
+std::vector<std::string> KeyFile::groups() const {
+    std::vector<std::string> names;
+    for (const auto& [name, keys] : groups_) names.push_back(name);
+    return names;
+}

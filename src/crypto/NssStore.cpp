@@ -1,0 +1,357 @@
+#include "crypto/NssStore.h"
+
+#include <cert.h>
+#include <certdb.h>
+#include <ciferfam.h>
+#include <openssl/crypto.h>
+#include <p12plcy.h>
+#include <secerr.h>
+#include <sys/stat.h>
+
+#include <atomic>
+#include <ctime>
+#include <filesystem>
+
+#include "crypto/StoreResult.h"
+#include "crypto/nssptr.h"
+
+// This one header of NSS lacks the C linkage block of the others.
+extern "C" {
+#include <utilpars.h>
+}
+
+using namespace store_result;
+namespace fs = std::filesystem;
+
+struct NssStore::Handles {
+    // Declared before the database so that it is shut down after it.
+    nss::Context context;
+    nss::UserDb slot;
+    bool readOnly = true;
+};
+
+namespace {
+
+void wipe(std::string& secret) {
+    OPENSSL_cleanse(secret.data(), secret.size());
+    secret.clear();
+}
+
+bool hasDatabase(const std::string& dir) {
+    std::error_code error;
+    return fs::is_regular_file(dir + "/cert9.db", error);
+}
+
+// Module specification values are quoted; NSS's own escaping keeps a quote or backslash in
+// a folder name from ending the value and adding parameters.
+std::string moduleSpec(const std::string& dir, bool readOnly) {
+    static std::atomic<unsigned> serial{0};
+    nss::String escaped(NSSUTIL_Escape(("sql:" + dir).c_str(), '\''));
+    if (!escaped) return {};
+    // Each open database needs a token name of its own.
+    std::string spec = std::string("configdir='") + escaped.get() + "' tokenDescription='store " +
+                       std::to_string(++serial) + "'";
+    if (readOnly) spec += " flags=readOnly";
+    return spec;
+}
+
+// A PKCS#12 password is a BMPString: UTF-16 big-endian with a terminating zero character.
+std::optional<Bytes> bmpPassword(const std::string& utf8) {
+    Bytes out;
+    out.reserve(utf8.size() * 2 + 2);
+    auto put = [&out](unsigned unit) {
+        out.push_back(static_cast<unsigned char>(unit >> 8));
+        out.push_back(static_cast<unsigned char>(unit & 0xff));
+    };
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const std::size_t extra = lead < 0x80           ? 0
+                                  : (lead >> 5) == 0x06 ? 1
+                                  : (lead >> 4) == 0x0e ? 2
+                                  : (lead >> 3) == 0x1e ? 3
+                                                        : 4;
+        if (extra == 4 || i + extra >= utf8.size()) return std::nullopt;
+        unsigned code = extra == 0 ? lead : lead & (0x3fu >> extra);
+        for (std::size_t k = 1; k <= extra; ++k) {
+            const auto next = static_cast<unsigned char>(utf8[i + k]);
+            if ((next & 0xc0) != 0x80) return std::nullopt;
+            code = (code << 6) | (next & 0x3f);
+        }
+        if (code > 0x10ffff) return std::nullopt;
+        i += extra + 1;
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            put(0xd800 + (code >> 10));
+            put(0xdc00 + (code & 0x3ff));
+        } else {
+            put(code);
+        }
+    }
+    put(0);
+    return out;
+}
+
+std::string upperHex(const unsigned char* data, std::size_t length) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string out;
+    for (std::size_t i = 0; i < length; ++i) {
+        out += digits[data[i] >> 4];
+        out += digits[data[i] & 0x0f];
+    }
+    return out;
+}
+
+std::string sha1Hex(const SECItem& der) {
+    unsigned char digest[20];
+    if (PK11_HashBuf(SEC_OID_SHA1, digest, der.data, static_cast<PRInt32>(der.len)) != SECSuccess) {
+        return {};
+    }
+    return upperHex(digest, sizeof digest);
+}
+
+std::string localTime(PRTime microseconds) {
+    const std::time_t moment = static_cast<std::time_t>(microseconds / PR_USEC_PER_SEC);
+    std::tm local{};
+    char out[16];
+    if (localtime_r(&moment, &local) == nullptr ||
+        std::strftime(out, sizeof out, "%Y%m%d%H%M%S", &local) != 14) {
+        return {};
+    }
+    return out;
+}
+
+// A nickname no other subject uses: the base, numbered until it is free.
+SECItem* uniqueNickname(std::string base, const CERTCertificate& cert) {
+    if (base.empty()) {
+        nss::String cn(CERT_GetCommonName(&cert.subject));
+        base = cn ? cn.get() : "certificate";
+    }
+    std::string nickname = base;
+    for (int n = 2;
+         SEC_CertNicknameConflict(nickname.c_str(), &cert.derSubject, CERT_GetDefaultCertDB());
+         ++n) {
+        nickname = base + " #" + std::to_string(n);
+    }
+    // NSS takes ownership of the item.
+    SECItem* item = SECITEM_AllocItem(nullptr, nullptr, static_cast<unsigned>(nickname.size() + 1));
+    if (item == nullptr) return nullptr;
+    item->type = siAsciiString;
+    std::copy(nickname.begin(), nickname.end(), item->data);
+    item->data[nickname.size()] = 0;
+    item->len = static_cast<unsigned>(nickname.size());
+    return item;
+}
+
+// CA certificates often come without a name; without one they would list as "(NULL)".
+SECStatus PR_CALLBACK nameUnnamed(const CERTCertificate* cert, const SECItem* defaultNickname,
+                                  SECItem** newNickname, void* /*arg*/) {
+    *newNickname = nullptr;
+    if (defaultNickname != nullptr && defaultNickname->len > 0) return SECSuccess;
+    *newNickname = uniqueNickname("", *cert);
+    return *newNickname != nullptr ? SECSuccess : SECFailure;
+}
+
+// Called when a nickname is missing or another subject already uses it.
+SECItem* PR_CALLBACK renameOnCollision(SECItem* oldNickname, PRBool* cancel, void* arg) {
+    *cancel = PR_FALSE;
+    const auto* cert = static_cast<const CERTCertificate*>(arg);
+    if (cert == nullptr) return nullptr;
+    std::string base;
+    if (oldNickname != nullptr && oldNickname->data != nullptr) {
+        base.assign(reinterpret_cast<const char*>(oldNickname->data), oldNickname->len);
+    }
+    return uniqueNickname(base, *cert);
+}
+
+int importError(int fallback) {
+    switch (PORT_GetError()) {
+        case SEC_ERROR_BAD_PASSWORD:
+            return kWrongPfxPassword;
+        case SEC_ERROR_READ_ONLY:
+            return kReadOnly;
+        case SEC_ERROR_TOKEN_NOT_LOGGED_IN:
+            return kNoPassword;
+        default:
+            return fallback;
+    }
+}
+
+void enablePkcs12Ciphers() {
+    for (long cipher :
+         {PKCS12_RC2_CBC_40, PKCS12_RC2_CBC_128, PKCS12_RC4_40, PKCS12_RC4_128, PKCS12_DES_56,
+          PKCS12_DES_EDE3_168, PKCS12_AES_CBC_128, PKCS12_AES_CBC_192, PKCS12_AES_CBC_256}) {
+        (void)SEC_PKCS12EnableCipher(cipher, 1);
+    }
+}
+
+}  // namespace
+
+NssStore::NssStore() = default;
+NssStore::~NssStore() = default;
+
+void NssStore::close() {
+    handles_.reset();
+}
+
+int NssStore::open(const std::string& dir, Mode mode, const PasswordPrompt& prompt) {
+    return openDb(dir, mode, prompt, false);
+}
+
+int NssStore::openDb(const std::string& dir, Mode mode, const PasswordPrompt& prompt,
+                     bool mayCreate) {
+    close();
+    // Opening a folder without a database would make one, in read-write mode silently.
+    if (!mayCreate && !hasDatabase(dir)) return kNoDatabase;
+    auto handles = std::make_unique<Handles>();
+    handles->context.reset(NSS_InitContext("", "", "", "", nullptr,
+                                           NSS_INIT_READONLY | NSS_INIT_NOCERTDB |
+                                               NSS_INIT_NOMODDB | NSS_INIT_FORCEOPEN |
+                                               NSS_INIT_NOROOTINIT | NSS_INIT_OPTIMIZESPACE));
+    if (!handles->context) return kFailed;
+    enablePkcs12Ciphers();
+    handles->readOnly = mode == Mode::ReadOnly;
+    const std::string spec = moduleSpec(dir, handles->readOnly);
+    if (spec.empty()) return kFailed;
+    handles->slot.reset(SECMOD_OpenUserDB(spec.c_str()));
+    if (!handles->slot || !PK11_IsPresent(handles->slot.get())) {
+        // NSS refuses to open a database for writing that it may only read.
+        if (handles->readOnly || mayCreate) return kNoDatabase;
+        handles->slot.reset(SECMOD_OpenUserDB(moduleSpec(dir, true).c_str()));
+        return handles->slot && PK11_IsPresent(handles->slot.get()) ? kReadOnly : kNoDatabase;
+    }
+    PK11SlotInfo* slot = handles->slot.get();
+    if (!handles->readOnly) {
+        if (PK11_IsReadOnly(slot)) return kReadOnly;
+        // A database nobody has given a password yet gets the empty one, as the browsers
+        // do before their first key goes in.
+        if (PK11_NeedUserInit(slot) && PK11_InitPin(slot, "", "") != SECSuccess) {
+            return importError(kFailed);
+        }
+    }
+    if (PK11_NeedLogin(slot) && !PK11_IsLoggedIn(slot, nullptr) && prompt) {
+        auto password = prompt();
+        if (!password) return kNoPassword;
+        const SECStatus status = PK11_CheckUserPassword(slot, password->c_str());
+        wipe(*password);
+        if (status != SECSuccess) {
+            return PORT_GetError() == SEC_ERROR_BAD_PASSWORD ? kWrongPassword : kFailed;
+        }
+    }
+    handles_ = std::move(handles);
+    return kOk;
+}
+
+int NssStore::importPkcs12(const Bytes& der, const std::string& password, std::string& certSha1) {
+    if (!handles_ || handles_->readOnly) return kReadOnly;
+    PK11SlotInfo* slot = handles_->slot.get();
+    if (PK11_NeedLogin(slot) && !PK11_IsLoggedIn(slot, nullptr)) return kNoPassword;
+    if (der.empty()) return kNotPkcs12;
+    auto bmp = bmpPassword(password);
+    if (!bmp) return kWrongPfxPassword;
+    SECItem passwordItem{siBuffer, bmp->data(), static_cast<unsigned>(bmp->size())};
+    nss::Pkcs12Decoder decoder(SEC_PKCS12DecoderStart(&passwordItem, slot, nullptr, nullptr,
+                                                      nullptr, nullptr, nullptr, nullptr));
+    const auto done = [&](int result) {
+        OPENSSL_cleanse(bmp->data(), bmp->size());
+        return result;
+    };
+    if (!decoder) return done(kFailed);
+    // Without this the CA certificates would go to the temporary internal token.
+    if (SEC_PKCS12DecoderSetTargetTokenCAs(decoder.get(), SECPKCS12TargetTokenAllCAs) !=
+        SECSuccess) {
+        return done(kFailed);
+    }
+    Bytes copy = der;  // the decoder takes a non-const buffer
+    if (SEC_PKCS12DecoderUpdate(decoder.get(), copy.data(), copy.size()) != SECSuccess) {
+        return done(importError(kNotPkcs12));
+    }
+    if (SEC_PKCS12DecoderVerify(decoder.get()) != SECSuccess) {
+        return done(importError(kWrongPfxPassword));
+    }
+    // The decoder reuses an item's buffers for the next one.
+    const SEC_PKCS12DecoderItem* item = nullptr;
+    certSha1.clear();
+    if (SEC_PKCS12DecoderIterateInit(decoder.get()) != SECSuccess) return done(kFailed);
+    while (SEC_PKCS12DecoderIterateNext(decoder.get(), &item) == SECSuccess) {
+        if (item->type == SEC_OID_PKCS12_V1_CERT_BAG_ID && item->hasKey && item->der != nullptr) {
+            certSha1 = sha1Hex(*item->der);
+        }
+    }
+    if (certSha1.empty()) return done(kNoKeyInPfx);
+    if (SEC_PKCS12DecoderRenameCertNicknames(decoder.get(), nameUnnamed, nullptr) != SECSuccess ||
+        SEC_PKCS12DecoderValidateBags(decoder.get(), renameOnCollision) != SECSuccess) {
+        return done(importError(kFailed));
+    }
+    return done(SEC_PKCS12DecoderImportBags(decoder.get()) == SECSuccess ? kOk
+                                                                         : importError(kFailed));
+}
+
+int NssStore::verify(const std::string& certSha1) {
+    if (!handles_) return kNotVerified;
+    PK11SlotInfo* slot = handles_->slot.get();
+    nss::CertList certs(PK11_ListCertsInSlot(slot));
+    if (!certs) return kNotVerified;
+    for (auto* node = CERT_LIST_HEAD(certs.get()); !CERT_LIST_END(node, certs.get());
+         node = CERT_LIST_NEXT(node)) {
+        if (sha1Hex(node->cert->derCert) != certSha1) continue;
+        nss::PrivateKey key(PK11_FindPrivateKeyFromCert(slot, node->cert, nullptr));
+        return key ? kOk : kNotVerified;
+    }
+    return kNotVerified;
+}
+
+int NssStore::list(std::vector<StoredCertificate>& certificates) {
+    certificates.clear();
+    if (!handles_) return kNoDatabase;
+    nss::CertList certs(PK11_ListCertsInSlot(handles_->slot.get()));
+    if (!certs) return kOk;  // an empty store lists nothing
+    for (auto* node = CERT_LIST_HEAD(certs.get()); !CERT_LIST_END(node, certs.get());
+         node = CERT_LIST_NEXT(node)) {
+        StoredCertificate stored;
+        stored.sha1 = sha1Hex(node->cert->derCert);
+        nss::String cn(CERT_GetCommonName(&node->cert->subject));
+        if (cn) stored.cn = cn.get();
+        PRTime notBefore = 0, notAfter = 0;
+        if (CERT_GetCertTimes(node->cert, &notBefore, &notAfter) == SECSuccess) {
+            stored.notAfter = localTime(notAfter);
+        }
+        certificates.push_back(std::move(stored));
+    }
+    return kOk;
+}
+
+int NssStore::create(const std::string& dir) {
+    if (hasDatabase(dir)) return kOk;
+    // The browsers keep these folders to the user alone.
+    fs::path made;
+    for (const auto& part : fs::path(dir)) {
+        made /= part;
+        std::error_code error;
+        if (!fs::is_directory(made, error) && ::mkdir(made.c_str(), 0700) != 0) {
+            return kCannotCreate;
+        }
+    }
+    NssStore store;
+    const int rc = store.openDb(dir, Mode::ReadWrite, {}, true);
+    return rc == kOk && hasDatabase(dir) ? kOk : (rc == kOk ? kCannotCreate : rc);
+}
+
+int NssStore::importAndVerify(const std::string& dir, const Bytes& der, const std::string& password,
+                              const PasswordPrompt& prompt, std::string& certSha1) {
+    std::optional<std::string> answer;
+    bool asked = false;
+    const PasswordPrompt once = [&]() {
+        if (!asked && prompt) answer = prompt();
+        asked = true;
+        return answer;
+    };
+    NssStore store;
+    int rc = store.open(dir, Mode::ReadWrite, once);
+    if (rc == kOk) rc = store.importPkcs12(der, password, certSha1);
+    store.close();
+    if (rc == kOk) rc = store.open(dir, Mode::ReadOnly, once);
+    if (rc == kOk) rc = store.verify(certSha1);
+    store.close();
+    if (answer) wipe(*answer);
+    return rc;
+}
