@@ -4,6 +4,7 @@ NORVALE_PACKAGES=(
     libssl-dev openssl libcurl4-openssl-dev libxml2-dev libicu-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libcpp-httplib-dev nlohmann-json3-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev
     xdg-utils
 )
 
