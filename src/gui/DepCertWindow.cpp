@@ -1,5 +1,7 @@
 #include "gui/DepCertWindow.h"
 
+#include <QPainter>
+
 #include "platform/BundleIds.h"
 #include "platform/Desktop.h"
 #include "ui/DepCertWindowController.h"
@@ -26,6 +28,29 @@ const char* bundleIdOf(Button button) {
     return "";
 }
 
+// Drawn rather than looked up, so that a browser without an icon, or a desktop without an
+// icon theme, still gets a button that reads as a browser, sharp at any scale.
+QIcon globeIcon(int side, qreal ratio) {
+    QPixmap pixmap(QSize(side, side) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0x2a, 0x6f, 0xb5), side / 18.0));
+    const QRectF globe(side * 0.1, side * 0.1, side * 0.8, side * 0.8);
+    painter.drawEllipse(globe);
+    painter.drawEllipse(globe.adjusted(globe.width() * 0.28, 0, -globe.width() * 0.28, 0));
+    const QPointF c = globe.center();
+    painter.drawLine(QPointF(c.x(), globe.top()), QPointF(c.x(), globe.bottom()));
+    painter.drawLine(QPointF(globe.left(), c.y()), QPointF(globe.right(), c.y()));
+    for (qreal y : {0.25, 0.75}) {
+        const qreal at = globe.top() + y * globe.height();
+        const qreal half = globe.width() * 0.43;
+        painter.drawLine(QPointF(c.x() - half, at), QPointF(c.x() + half, at));
+    }
+    return QIcon(pixmap);
+}
+
 }  // namespace
 
 DepCertWindow::DepCertWindow(QWidget& parent, QtAlerts& alerts, MainLoopQueue& queue,
@@ -35,7 +60,10 @@ DepCertWindow::DepCertWindow(QWidget& parent, QtAlerts& alerts, MainLoopQueue& q
       desktop_(desktop) {
     ui_->setupUi(this);
     const int side = 3 * fontMetrics().height();
-    for (Button button : kButtons) widget(button).setIconSize({side, side});
+    for (Button button : kButtons) {
+        widget(button).setIconSize({side, side});
+        widget(button).setMinimumWidth(2 * side);
+    }
 }
 
 DepCertWindow::~DepCertWindow() = default;
@@ -67,7 +95,9 @@ void DepCertWindow::beginSheet(DepCertWindowController& controller, Done done) {
 
 // The desktop entry names the icon, by theme name or by file.
 QIcon DepCertWindow::iconFor(Button button, const std::string& appPath) const {
-    const QIcon fallback = QIcon::fromTheme(QStringLiteral("web-browser"));
+    const int side = widget(button).iconSize().width();
+    const QIcon fallback =
+        QIcon::fromTheme(QStringLiteral("web-browser"), globeIcon(side, devicePixelRatioF()));
     const auto app = desktop_.findApplication(bundleIdOf(button));
     if (!app || app->path != appPath || app->icon.empty()) return fallback;
     const QString icon = QString::fromStdString(app->icon);

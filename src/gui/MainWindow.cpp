@@ -4,11 +4,17 @@
 #include <QHeaderView>
 #include <QLabel>
 
+#include <algorithm>
+
 #include "app/ViewController.h"
 #include "gui/CertTableModel.h"
+#include "gui/PathField.h"
 #include "ui_MainWindow.h"
 
 namespace {
+
+// Tall enough for the longest certificate record without scrolling.
+constexpr int kTableRows = 7;
 
 void setUpTable(QTableView& table) {
     table.setModel(new CertTableModel(&table));
@@ -20,6 +26,9 @@ void setUpTable(QTableView& table) {
     table.setSelectionMode(QAbstractItemView::SingleSelection);
     table.setWordWrap(false);
     table.setTabKeyNavigation(false);
+    const int frame = 2 * table.frameWidth();
+    table.setMinimumHeight(table.horizontalHeader()->sizeHint().height() +
+                           kTableRows * table.verticalHeader()->defaultSectionSize() + frame);
 }
 
 }  // namespace
@@ -32,6 +41,15 @@ MainWindow::MainWindow(QWidget* parent)
     setUpTable(*ui_->tvSvrCertInfo);
     setUpTable(*ui_->tvClntCertInfo);
     ui_->txtUserIdNo->setFocus();
+    // An ID number and a password of usual length show whole.
+    const QFontMetrics metrics = ui_->txtUserIdNo->fontMetrics();
+    const int fieldWidth =
+        metrics.horizontalAdvance(QStringLiteral("A123456789")) + 6 * metrics.averageCharWidth();
+    for (QLineEdit* field : {ui_->txtUserIdNo, ui_->txtSecureLoginPwd, ui_->txtLoginPwd}) {
+        field->setMinimumWidth(fieldWidth);
+    }
+    const int em = fontMetrics().height();
+    resize(std::max(sizeHint().width(), 50 * em), sizeHint().height());
 }
 
 MainWindow::~MainWindow() = default;
@@ -80,9 +98,11 @@ void MainWindow::setText(const std::string& outlet, const std::string& text) {
     QWidget* widget = outletWidget(outlet);
     const QString value = QString::fromStdString(text);
     if (auto* field = qobject_cast<QLineEdit*>(widget)) {
-        field->setText(value);
-        // A path longer than its field can still be read whole.
-        if (field->isReadOnly()) field->setToolTip(value);
+        if (field->isReadOnly()) {
+            showPath(*field, value);
+        } else {
+            field->setText(value);
+        }
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         button->setText(value);
     } else if (auto* label = qobject_cast<QLabel*>(widget)) {

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 
 #include "gui/MainLoopQueue.h"
+#include "gui/PathField.h"
 #include "gui/QtAlerts.h"
 
 SheetDialog::SheetDialog(QWidget& parent, QtAlerts& alerts, MainLoopQueue& queue)
@@ -79,8 +80,11 @@ void SheetDialog::setFieldText(const char* name, const std::string& text) {
     QWidget* widget = findChild<QWidget*>(QString::fromUtf8(name));
     const QString value = QString::fromStdString(text);
     if (auto* field = qobject_cast<QLineEdit*>(widget)) {
-        field->setText(value);
-        if (field->isReadOnly()) field->setToolTip(value);
+        if (field->isReadOnly()) {
+            showPath(*field, value);
+        } else {
+            field->setText(value);
+        }
     } else if (auto* label = qobject_cast<QLabel*>(widget)) {
         label->setText(value);
         label->setVisible(!value.isEmpty());
