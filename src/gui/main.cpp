@@ -1,4 +1,7 @@
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include "app/ViewController.h"
 #include "gui/QtPorts.h"
@@ -7,6 +10,14 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // Qt's own texts (file choosers, edit menus) in the language of the rest of the window,
+    // whatever the session's locale, when the system has them.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::Taiwan), QStringLiteral("qtbase"),
+                     QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTexts);
+    }
+
     XdgDesktop desktop;
     QtPorts ports(desktop);
     ViewController controller(ports.appPorts(), ServiceEndpoint::compiledIn());

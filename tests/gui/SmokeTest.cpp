@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "GuiTestSupport.h"
+#include "app/AppTexts.h"
 #include "app/Outlets.h"
 #include "gui/ChgPfxPwdWindow.h"
 #include "gui/DepCertWindow.h"
@@ -120,6 +121,8 @@ class SmokeTest : public QObject {
     void dialogErrorsKeepTheDialogOpen();
     void alertReturnsThePressedButton_data();
     void alertReturnsThePressedButton();
+    void returnInEitherPasswordFieldLogsIn_data();
+    void returnInEitherPasswordFieldLogsIn();
     void inputWatchCountsKeysAndLeftClicks_data();
     void inputWatchCountsKeysAndLeftClicks();
     void blockingStepKeepsTheLoopTurningButTakesNoInput();
@@ -266,6 +269,27 @@ void SmokeTest::alertReturnsThePressedButton() {
     });
     QCOMPARE(ports.alerts.runModalSheet({"確認資訊", "直接開始憑證申請??", {"好", "取消"}}),
              result);
+}
+
+void SmokeTest::returnInEitherPasswordFieldLogsIn_data() {
+    QTest::addColumn<bool>("plain");
+    QTest::newRow("hidden") << false;
+    QTest::newRow("shown in clear") << true;
+}
+
+// Without an ID number the login stops at its first check, before any exchange.
+void SmokeTest::returnInEitherPasswordFieldLogsIn() {
+    QFETCH(bool, plain);
+    GuiHarness gui;
+    ViewController controller(gui.ports.appPorts(), ServiceEndpoint{});
+    gui.ports.window.bind(controller);
+    gui.ports.window.show();
+    if (plain) tick(gui.child<QCheckBox>(outlet::kChkShowPwdPlainText));
+    QWidget* field = gui.child(plain ? outlet::kTxtLoginPwd : outlet::kTxtSecureLoginPwd);
+    QVERIFY(field->isVisible());
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(gui.alerts.size(), std::size_t{1});
+    QCOMPARE(gui.alerts[0].text, std::string(app_text::kIdEmpty));
 }
 
 void SmokeTest::inputWatchCountsKeysAndLeftClicks_data() {
