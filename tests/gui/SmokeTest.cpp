@@ -57,9 +57,7 @@ struct OpenDialogs {
                 std::make_unique<DepCertWindowController>(delegates, window.host, window.view));
             c.setSelectMode("S");
             c.setBrowsersInfo({{{"bundleId", "com.google.Chrome"}, {"name", "Chrome"}},
-                               {{"bundleId", "org.mozilla.Firefox"},
-                                {"name", "Firefox"},
-                                {"path", "/apps/firefox.desktop"}}});
+                               {{"bundleId", "org.mozilla.Firefox"}, {"name", "Firefox"}}});
             return start(c);
         }
         auto window = sheets.makeUserAgreementWindow();
