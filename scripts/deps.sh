@@ -5,6 +5,7 @@ NORVALE_PACKAGES=(
     libnss3-dev libnss3-tools
     libgtest-dev libgmock-dev libbenchmark-dev
     libcpp-httplib-dev nlohmann-json3-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev
     xdg-utils
 )
 

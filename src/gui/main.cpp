@@ -1,0 +1,32 @@
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include "app/ViewController.h"
+#include "gui/QtPorts.h"
+#include "platform/XdgDesktop.h"
+#include "service/ServiceEndpoint.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    // Qt's own texts (file choosers, edit menus) in the language of the rest of the window,
+    // whatever the session's locale, when the system has them.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::Taiwan), QStringLiteral("qtbase"),
+                     QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTexts);
+    }
+
+    XdgDesktop desktop;
+    QtPorts ports(desktop);
+    ViewController controller(ports.appPorts(), ServiceEndpoint::compiledIn());
+    ports.window.bind(controller);
+
+    controller.viewDidLoad();
+    // An outdated client has taken the update path and is done before its window shows.
+    if (controller.isQuitting()) return 0;
+    ports.window.show();
+    controller.viewDidAppear();
+    return QApplication::exec();
+}

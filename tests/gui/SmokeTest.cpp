@@ -1,0 +1,347 @@
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QToolButton>
+
+#include <atomic>
+#include <thread>
+
+#include "GuiTestSupport.h"
+#include "app/AppTexts.h"
+#include "app/Outlets.h"
+#include "gui/ChgPfxPwdWindow.h"
+#include "gui/DepCertWindow.h"
+#include "gui/LoadPfxWindow.h"
+#include "gui/SavePfxWindow.h"
+#include "gui/UserAgreementWindow.h"
+#include "ui/ChgPfxPwdWindowControllerDelegate.h"
+#include "ui/LoadPfxWindowControllerDelegate.h"
+#include "ui/SavePfxWindowControllerDelegate.h"
+#include "util/CommonUtility.h"
+
+namespace {
+
+// Receives what a confirmed dialog hands back.
+struct Delegates final : SavePfxWindowControllerDelegate,
+                         LoadPfxWindowControllerDelegate,
+                         ChgPfxPwdWindowControllerDelegate,
+                         DepCertWindowControllerDelegate {
+    void getSavePfxWindowData(const std::string&, const std::string&, const std::string&) override {
+    }
+    void getLoadPfxWindowData(const std::string&, const std::string&, const StringMap&) override {}
+    void getChgPwdWindowData(const std::string&, const std::string&) override {}
+    void getDepCertWindowData(const std::vector<StringMap>& chosen) override { browsers = chosen; }
+    std::vector<StringMap> browsers;
+};
+
+// One dialog of each kind, made, loaded and begun the way the workflows do it.
+struct OpenDialogs {
+    explicit OpenDialogs(GuiHarness& gui) : gui(gui), util(gui.desktop) {}
+
+    QDialog* open(const QString& kind) {
+        QtSheets& sheets = gui.ports.sheets;
+        if (kind == "save") return withUtil<SavePfxWindowController>(sheets.makeSavePfxWindow());
+        if (kind == "load") return withUtil<LoadPfxWindowController>(sheets.makeLoadPfxWindow());
+        if (kind == "change") {
+            return withUtil<ChgPfxPwdWindowController>(sheets.makeChgPfxPwdWindow());
+        }
+        if (kind == "browsers") {
+            auto window = sheets.makeDepCertWindow();
+            auto& c = keep(
+                std::make_unique<DepCertWindowController>(delegates, window.host, window.view));
+            c.setSelectMode("S");
+            c.setBrowsersInfo({{{"bundleId", "com.google.Chrome"}, {"name", "Chrome"}},
+                               {{"bundleId", "org.mozilla.Firefox"}, {"name", "Firefox"}}});
+            return start(c);
+        }
+        auto window = sheets.makeUserAgreementWindow();
+        return start(
+            keep(std::make_unique<UserAgreementWindowController>(window.host, window.view)));
+    }
+
+    template <class Controller, class Window>
+    QDialog* withUtil(Window window) {
+        return start(keep(std::make_unique<Controller>(delegates, window.host, window.view, util)));
+    }
+    template <class Controller>
+    Controller& keep(std::unique_ptr<Controller> controller) {
+        Controller& kept = *controller;
+        owned.push_back(std::shared_ptr<void>(std::move(controller)));
+        return kept;
+    }
+    template <class Controller>
+    QDialog* start(Controller& controller) {
+        controller.windowDidLoad();
+        gui.ports.sheets.beginSheet(controller, [this](int result) { results.push_back(result); });
+        return gui.openDialog<QDialog>();
+    }
+
+    GuiHarness& gui;
+    CommonUtility util;
+    Delegates delegates;
+    std::vector<std::shared_ptr<void>> owned;
+    std::vector<int> results;
+};
+
+// Controls that take the keyboard but that a screen reader could not name. A button is
+// named by its caption.
+QStringList unnamedControls(QWidget& window) {
+    QStringList unnamed;
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        if (widget->focusPolicy() == Qt::NoFocus) continue;
+        auto* button = qobject_cast<QAbstractButton*>(widget);
+        if (button ? button->text().isEmpty() && !button->isHidden()
+                   : widget->accessibleName().isEmpty()) {
+            unnamed << widget->objectName();
+        }
+    }
+    return unnamed;
+}
+
+}  // namespace
+
+class SmokeTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void mainWindowHasEveryOutletByName();
+    void tablesShowTheirDataSourceAfterEachReload();
+    void dialogEndsOnEscapeAndReportsLater_data();
+    void dialogEndsOnEscapeAndReportsLater();
+    void agreementGoesOnOnlyOnceTicked();
+    void browserDialogSelectsAsItsControllerSays();
+    void dialogErrorsKeepTheDialogOpen();
+    void alertReturnsThePressedButton_data();
+    void alertReturnsThePressedButton();
+    void returnInEitherPasswordFieldLogsIn_data();
+    void returnInEitherPasswordFieldLogsIn();
+    void inputWatchCountsKeysAndLeftClicks_data();
+    void inputWatchCountsKeysAndLeftClicks();
+    void blockingStepKeepsTheLoopTurningButTakesNoInput();
+};
+
+void SmokeTest::mainWindowHasEveryOutletByName() {
+    GuiHarness gui;
+    for (const char* name :
+         {outlet::kTxtUserIdNo, outlet::kTxtLoginPwd, outlet::kTxtSecureLoginPwd,
+          outlet::kChkShowPwdPlainText, outlet::kBtnLogin, outlet::kBtnCrtIdno,
+          outlet::kBtnApplyCert, outlet::kBtnRenewCert, outlet::kBtnQrySvrCertInfo,
+          outlet::kBtnQryClntCertInfo, outlet::kBtnChgPfxPwd, outlet::kBtnDepCert,
+          outlet::kBtnPwdHint, outlet::kBtnUsageLink, outlet::kBtnDownloadLink,
+          outlet::kBtnBrowsePfxFile, outlet::kTvSvrCertInfo, outlet::kTvClntCertInfo,
+          outlet::kLblPfxFilePath}) {
+        QVERIFY2(gui.child(name), name);
+    }
+    QCOMPARE(unnamedControls(gui.ports.window), QStringList());
+    // Nothing acts on the session's common name before there is one.
+    QVERIFY(!gui.child(outlet::kBtnApplyCert)->isEnabled());
+    QVERIFY(!gui.child(outlet::kBtnBrowsePfxFile)->isEnabled());
+    QVERIFY(gui.child(outlet::kTxtLoginPwd)->isHidden());
+}
+
+void SmokeTest::tablesShowTheirDataSourceAfterEachReload() {
+    GuiHarness gui;
+    ZOLTDGDataSource rows;
+    rows.addDataItem({{"Column1", "CN"}, {"Column2", "A123456789-00"}});
+    gui.ports.window.showTable(outlet::kTvSvrCertInfo, rows);
+    QAbstractItemModel* model = gui.child<QTableView>(outlet::kTvSvrCertInfo)->model();
+    QCOMPARE(model->rowCount(), 1);
+    QCOMPARE(model->index(0, 0).data().toString(), QString("CN"));
+    QCOMPARE(model->index(0, 1).data().toString(), QString("A123456789-00"));
+
+    rows.reset();
+    rows.addDataItem({{"Column1", "憑證序號"}, {"Column2", "0A"}});
+    rows.addDataItem({{"Column1", "身分證號"}});
+    gui.ports.window.showTable(outlet::kTvSvrCertInfo, rows);
+    QCOMPARE(model->rowCount(), 2);
+    QCOMPARE(model->index(0, 0).data().toString(), QString("憑證序號"));
+    QVERIFY(!model->index(1, 1).data().isValid());
+    QCOMPARE(gui.child<QTableView>(outlet::kTvClntCertInfo)->model()->rowCount(), 0);
+}
+
+void SmokeTest::dialogEndsOnEscapeAndReportsLater_data() {
+    QTest::addColumn<QString>("kind");
+    for (const char* kind : {"save", "load", "change", "browsers", "agreement"}) {
+        QTest::newRow(kind) << QString(kind);
+    }
+}
+
+void SmokeTest::dialogEndsOnEscapeAndReportsLater() {
+    QFETCH(QString, kind);
+    GuiHarness gui;
+    OpenDialogs dialogs(gui);
+    QDialog* dialog = dialogs.open(kind);
+    QVERIFY(dialog);
+    QCOMPARE(unnamedControls(*dialog), QStringList());
+    QCOMPARE(dialog->parentWidget(), &gui.ports.window);
+    QCOMPARE(dialog->windowModality(), Qt::WindowModal);
+    QTest::keyClick(dialog, Qt::Key_Escape);
+    QVERIFY(!dialog->isVisible());
+    QVERIFY(dialogs.results.empty());  // not from inside the controller that ended the sheet
+    QTRY_COMPARE(dialogs.results, std::vector<int>{kSheetCancelled});
+}
+
+void SmokeTest::agreementGoesOnOnlyOnceTicked() {
+    GuiHarness gui;
+    OpenDialogs dialogs(gui);
+    auto* dialog = qobject_cast<UserAgreementWindow*>(dialogs.open("agreement"));
+    QVERIFY(dialog);
+    QVERIFY(
+        dialog->findChild<QTextBrowser*>("wvUserAgreement")->toPlainText().contains("約定條款"));
+    auto* next = dialog->findChild<QPushButton*>("btnNextStep");
+    QVERIFY(!next->isEnabled());
+    tick(dialog->findChild<QCheckBox*>("chkAgree"));
+    QVERIFY(next->isEnabled());
+    QTest::mouseClick(next, Qt::LeftButton);
+    QTRY_COMPARE(dialogs.results, std::vector<int>{kSheetConfirmed});
+}
+
+void SmokeTest::browserDialogSelectsAsItsControllerSays() {
+    GuiHarness gui;
+    OpenDialogs dialogs(gui);
+    QDialog* dialog = dialogs.open("browsers");
+    auto* safari = dialog->findChild<QToolButton*>("imgBtnSafari");
+    auto* chrome = dialog->findChild<QToolButton*>("imgBtnChrome");
+    auto* firefox = dialog->findChild<QToolButton*>("imgBtnFireFox");
+    QVERIFY(safari->isHidden());
+    QCOMPARE(firefox->text(), QString("Firefox"));
+    QCOMPARE(firefox->accessibleName(), QString("Firefox"));
+    // One at a time: a second click keeps the button selected instead of toggling it off.
+    QTest::mouseClick(chrome, Qt::LeftButton);
+    QTest::mouseClick(firefox, Qt::LeftButton);
+    QTest::mouseClick(firefox, Qt::LeftButton);
+    QVERIFY(!chrome->isChecked());
+    QVERIFY(firefox->isChecked());
+    QTest::mouseClick(dialog->findChild<QPushButton*>("btnOk"), Qt::LeftButton);
+    QCOMPARE(dialogs.delegates.browsers.size(), std::size_t{1});
+    QCOMPARE(dialogs.delegates.browsers[0].at("name"), std::string("Firefox"));
+    QTRY_COMPARE(dialogs.results, std::vector<int>{kSheetConfirmed});
+}
+
+void SmokeTest::dialogErrorsKeepTheDialogOpen() {
+    GuiHarness gui;
+    OpenDialogs dialogs(gui);
+    QDialog* dialog = dialogs.open("save");
+    const QString proposed = dialog->findChild<QLineEdit*>("lblPfxFilePath")->text();
+    QCOMPARE(proposed, QString::fromStdString(gui.desktop.homePath() + "/cert.pfx"));
+    QTest::keyClicks(dialog->findChild<QLineEdit*>("txtPfxPwd"), "abc12345");
+    QTest::keyClicks(dialog->findChild<QLineEdit*>("txtPfxPwdCfm"), "ABC12345");
+    QTest::keyClick(dialog->findChild<QLineEdit*>("txtPfxPwdCfm"), Qt::Key_Return);
+    QCOMPARE(gui.alerts.size(), std::size_t{1});
+    QCOMPARE(gui.alerts[0].title, std::string("錯誤"));
+    QCOMPARE(gui.alerts[0].text, std::string("密碼與密碼確認值不同!!"));
+    QVERIFY(dialog->isVisible());
+    QTest::qWait(0);
+    QVERIFY(dialogs.results.empty());
+}
+
+void SmokeTest::alertReturnsThePressedButton_data() {
+    QTest::addColumn<QString>("press");
+    QTest::addColumn<long>("result");
+    QTest::newRow("好") << QString("好") << 1000L;
+    QTest::newRow("取消") << QString("取消") << 1001L;
+    QTest::newRow("Escape") << QString() << 1001L;
+}
+
+void SmokeTest::alertReturnsThePressedButton() {
+    QFETCH(QString, press);
+    QFETCH(long, result);
+    FakeDesktop desktop;
+    QtPorts ports(desktop);
+    QTimer::singleShot(0, [press] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        if (press.isEmpty()) {
+            QTest::keyClick(box, Qt::Key_Escape);
+            return;
+        }
+        for (QAbstractButton* button : box->buttons()) {
+            if (button->text() == press) QTest::mouseClick(button, Qt::LeftButton);
+        }
+    });
+    QCOMPARE(ports.alerts.runModalSheet({"確認資訊", "直接開始憑證申請??", {"好", "取消"}}),
+             result);
+}
+
+void SmokeTest::returnInEitherPasswordFieldLogsIn_data() {
+    QTest::addColumn<bool>("plain");
+    QTest::newRow("hidden") << false;
+    QTest::newRow("shown in clear") << true;
+}
+
+// Without an ID number the login stops at its first check, before any exchange.
+void SmokeTest::returnInEitherPasswordFieldLogsIn() {
+    QFETCH(bool, plain);
+    GuiHarness gui;
+    ViewController controller(gui.ports.appPorts(), ServiceEndpoint{});
+    gui.ports.window.bind(controller);
+    gui.ports.window.show();
+    if (plain) tick(gui.child<QCheckBox>(outlet::kChkShowPwdPlainText));
+    QWidget* field = gui.child(plain ? outlet::kTxtLoginPwd : outlet::kTxtSecureLoginPwd);
+    QVERIFY(field->isVisible());
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(gui.alerts.size(), std::size_t{1});
+    QCOMPARE(gui.alerts[0].text, std::string(app_text::kIdEmpty));
+}
+
+void SmokeTest::inputWatchCountsKeysAndLeftClicks_data() {
+    QTest::addColumn<int>("input");
+    QTest::addColumn<bool>("counts");
+    QTest::newRow("key press") << 0 << true;
+    QTest::newRow("left click") << 1 << true;
+    QTest::newRow("right click") << 2 << false;
+}
+
+void SmokeTest::inputWatchCountsKeysAndLeftClicks() {
+    QFETCH(int, input);
+    QFETCH(bool, counts);
+    GuiHarness gui;
+    ViewController controller(gui.ports.appPorts(), ServiceEndpoint{});
+    controller.registerEventMonitor();
+    QWidget* field = gui.child(outlet::kTxtUserIdNo);
+    if (input == 0) QTest::keyClick(field, Qt::Key_A);
+    if (input == 1) QTest::mouseClick(field, Qt::LeftButton);
+    if (input == 2) QTest::mouseClick(field, Qt::RightButton);
+    QCOMPARE(controller.lastActivity().has_value(), counts);
+}
+
+// Events go on while a step runs (a timer fires, the status line names the step), clicks are
+// dropped, and a sheet's completion that comes due waits until the step has ended.
+void SmokeTest::blockingStepKeepsTheLoopTurningButTakesNoInput() {
+    GuiHarness gui;
+    int clicks = 0;
+    auto* button = gui.child<QPushButton>(outlet::kBtnUsageLink);
+    QObject::connect(button, &QPushButton::clicked, [&] { ++clicks; });
+    std::atomic<bool> timerFired = false;
+    QString shownLabel;
+    QTimer::singleShot(0, [&] {
+        shownLabel = gui.ports.window.statusBar()->currentMessage();
+        QTest::mouseClick(button, Qt::LeftButton);
+        timerFired = true;
+    });
+    bool completed = false;
+    gui.ports.queue.post([&] { completed = true; });
+    gui.ports.runtime.runBlocking("正在登入…", [&] {
+        // Bounded, so that a loop that stands still fails instead of hanging.
+        for (int i = 0; i < 3000 && !timerFired; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+    QVERIFY(timerFired);
+    QCOMPARE(shownLabel, QString("正在登入…"));
+    QCOMPARE(clicks, 0);
+    QVERIFY(!completed);
+    QVERIFY(!gui.ports.runtime.isBusy());
+    QTRY_VERIFY(completed);
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(clicks, 1);
+}
+
+QTEST_MAIN(SmokeTest)
+#include "SmokeTest.moc"
