@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,4 +17,8 @@ class AlertPort {
     virtual ~AlertPort() = default;
     // 1000 plus the index of the pressed button.
     virtual long runModalSheet(const Alert& alert) = 0;
+    // A password typed into a masked field, blocking like an alert; nothing when cancelled.
+    // The caller keeps it no longer than the one use it was asked for.
+    virtual std::optional<std::string> askPassword(const std::string& title,
+                                                   const std::string& text) = 0;
 };

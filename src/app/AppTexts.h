@@ -81,6 +81,13 @@ inline constexpr char kDeployExplain[] =
 inline constexpr char kDeployFailed[] = "瀏覽器憑證安裝失敗";
 inline constexpr char kDeployLoadCancelled[] = "使用者按下取消鍵，無法進行瀏覽器憑證安裝";
 
+// The browsers' own certificate stores
+inline constexpr char kPrimaryPasswordTitle[] = "輸入主要密碼";
+inline constexpr char kPrimaryPassword[] = "%s的憑證資料庫設有主要密碼，請輸入主要密碼以匯入憑證";
+inline constexpr char kBrowserStoreRow[] = "瀏覽器憑證";
+inline constexpr char kOfferRedeploy[] = "是否立即重新執行瀏覽器憑證安裝??";
+inline constexpr char kOfferReload[] = "是否立即重新指定憑證檔??";
+
 // Login panel
 inline constexpr char kPwdHint[] =
     "1. 提醒您，憑證申請、更新後，\n"

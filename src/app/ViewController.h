@@ -11,6 +11,7 @@
 #include "app/AppRuntime.h"
 #include "app/MainWindowView.h"
 #include "app/SheetPort.h"
+#include "platform/BrowserStores.h"
 #include "service/ServiceEndpoint.h"
 #include "ui/ChgPfxPwdWindowController.h"
 #include "ui/ChgPfxPwdWindowControllerDelegate.h"
@@ -125,10 +126,17 @@ class ViewController final : public SavePfxWindowControllerDelegate,
     void btnCrtIdnoOnClick();
     std::string createIdno();
 
-    // --- Browser deployment (deploy.cpp) ---
+    // --- Browser deployment (deploy.cpp, browserstores.cpp) ---
     void btnDepCertOnClick();
     int doDepCert(const std::string& cn);
     int doDepCertChooseBrowser();
+    // Beside the deployment page: the PFX straight into the certificate stores of the
+    // browsers, each verified, with one message of how every store fared.
+    void importIntoBrowserStores(const std::string& pfxPath, const std::string& pfxPwd,
+                                 const std::vector<StringMap>& browsersInfo);
+    // One row per browser store in the local table: does it hold the service's certificate,
+    // the local one, an older one or none; offers the step that brings the one behind up.
+    void checkBrowserStores();
 
     // --- Messages (messages.cpp) ---
     void doAlert(const std::string& text);
@@ -172,6 +180,8 @@ class ViewController final : public SavePfxWindowControllerDelegate,
     void renderTable(const char* outletName, ZOLTDGDataSource& ds, const StringMap& certInfo,
                      bool withState);
     static std::string formatDate(const CommonUtility& util, const std::string& value);
+    std::vector<BrowserStore> browserStores() const;
+    bool directImportOn();
 
     AppPorts ports_;
     ServiceEndpoint endpoint_;
@@ -203,6 +213,7 @@ class ViewController final : public SavePfxWindowControllerDelegate,
     StringMap savePfxFileWindowResult_;
     StringMap loadPfxFileWindowResult_;
     StringMap loadPfxCertInfo_;
+    StringMap clntCertInfo_;  // the local certificate as last shown
     StringMap chgPfxPwdWindowResult_;
     std::vector<StringMap> depCertSelectedBrowsersInfo_;
     std::optional<std::string> origWindowTitle_;

@@ -12,7 +12,7 @@ void ViewController::btnQrySvrCertInfoOnClick() {
 
 void ViewController::btnQryClntCertInfoOnClick() {
     doQrySvrCertInfo(cn());
-    doQryClntCertInfo(cn());
+    if (doQryClntCertInfo(cn()) == 0) checkBrowserStores();
 }
 
 void ViewController::btnChgPfxPwdOnClick() {
@@ -68,6 +68,7 @@ void ViewController::renderSvrCertInfo(const StringMap& certInfo) {
 }
 
 void ViewController::renderClntCertInfo(const StringMap& certInfo) {
+    clntCertInfo_ = certInfo;
     renderTable(outlet::kTvClntCertInfo, clntCertInfoDs_, certInfo, false);
 }
 

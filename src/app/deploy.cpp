@@ -42,6 +42,7 @@ int ViewController::doDepCert(const std::string& cn) {
         step(app_text::kStepDeploy,
              [&] { rc = lib.deployCert(path, pwd, depCertSelectedBrowsersInfo_); });
         if (rc != 0) doAlert(app_text::kDeployFailed);
+        importIntoBrowserStores(path, pwd, depCertSelectedBrowsersInfo_);
         return rc;
     }
     showLoadPfxWindow(field(lastActive, "cn").value_or(""),
@@ -72,6 +73,7 @@ int ViewController::doDepCertChooseBrowser() {
         step(app_text::kStepDeploy,
              [&] { rc = lib.deployCert(path, pwd, depCertSelectedBrowsersInfo_); });
         if (rc != 0) doAlert(app_text::kDeployFailed);
+        importIntoBrowserStores(path, pwd, depCertSelectedBrowsersInfo_);
     });
     return 0;
 }

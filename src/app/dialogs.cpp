@@ -1,4 +1,6 @@
 #include "app/ViewController.h"
+#include "service/BrowserDeployment.h"
+#include "service/StoreTexts.h"
 #include "service/ZOLTLib.h"
 #include "ui/ChgPfxPwdWindowView.h"
 #include "ui/DepCertWindowView.h"
@@ -92,7 +94,17 @@ void ViewController::showDepCertWindow(SheetHandler handler) {
     auto window = ports_.sheets.makeDepCertWindow();
     depCertController_ = std::make_unique<DepCertWindowController>(*this, window.host, window.view);
     depCertController_->setSelectMode(sysCfg("depCert.mode").value_or(""));
-    depCertController_->setBrowsersInfo(getZOLTlib().getDefaultSelectedBrowserInfo());
+    const auto browsers = getZOLTlib().getDefaultSelectedBrowserInfo();
+    depCertController_->setBrowsersInfo(browsers);
+    if (directImportOn()) {
+        std::vector<std::string> ids, names;
+        for (const auto& browser : browsers)
+            ids.push_back(browser.count("bundleId") ? browser.at("bundleId") : "");
+        for (const auto& store : BrowserDeployment::targets(browserStores(), ids)) {
+            names.push_back(store_text::label(store));
+        }
+        depCertController_->setDirectImportBrowsers(names);
+    }
     openSheet(*depCertController_, std::move(handler));
 }
 

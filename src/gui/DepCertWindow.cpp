@@ -122,3 +122,8 @@ void DepCertWindow::setBrowserButtonSelected(Button button, bool selected) {
     selected_[indexOf(button)] = selected;
     widget(button).setChecked(selected);
 }
+
+void DepCertWindow::setDirectImportNote(const std::string& note) {
+    ui_->lblDirectImport->setText(QString::fromStdString(note));
+    ui_->lblDirectImport->setVisible(!note.empty());
+}

@@ -29,6 +29,7 @@ class DepCertWindow final : public SheetDialog, public DepCertWindowView {
                            const std::string& title) override;
     void hideBrowserButton(Button button) override;
     void setBrowserButtonSelected(Button button, bool selected) override;
+    void setDirectImportNote(const std::string& note) override;
 
   private:
     QToolButton& widget(Button button) const;

@@ -1,5 +1,7 @@
 #include "gui/QtAlerts.h"
 
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -40,4 +42,21 @@ long QtAlerts::run(const Alert& alert, QWidget& parent) {
     // Ended without a button (the application quitting under it): the last button, which is
     // "no" wherever there is a choice.
     return 1000 + static_cast<long>(buttons.size()) - 1;
+}
+
+std::optional<std::string> QtAlerts::askPassword(const std::string& title,
+                                                 const std::string& text) {
+    MainLoopQueue::Hold hold(queue_);
+    if (passwords_) return passwords_(text);
+    QInputDialog dialog(&window_);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setWindowTitle(QString::fromStdString(title));
+    dialog.setLabelText(QString::fromStdString(text));
+    dialog.setTextEchoMode(QLineEdit::Password);
+    dialog.setOkButtonText(QStringLiteral("確定"));
+    dialog.setCancelButtonText(QStringLiteral("取消"));
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    std::string password = dialog.textValue().toStdString();
+    dialog.setTextValue(QString());
+    return password;
 }

@@ -14,6 +14,8 @@ class QtAlerts final : public AlertPort {
     QtAlerts(QWidget& window, MainLoopQueue& queue);
 
     long runModalSheet(const Alert& alert) override;
+    std::optional<std::string> askPassword(const std::string& title,
+                                           const std::string& text) override;
     // The same over another window, such as an open dialog.
     long run(const Alert& alert, QWidget& parent);
 
@@ -21,9 +23,12 @@ class QtAlerts final : public AlertPort {
     // showing it, and returns the index of the button pressed.
     using Answerer = std::function<int(const Alert&)>;
     void answerWith(Answerer answerer) { answerer_ = std::move(answerer); }
+    using PasswordAnswerer = std::function<std::optional<std::string>(const std::string&)>;
+    void answerPasswordsWith(PasswordAnswerer answerer) { passwords_ = std::move(answerer); }
 
   private:
     QWidget& window_;
     MainLoopQueue& queue_;
     Answerer answerer_;
+    PasswordAnswerer passwords_;
 };

@@ -5,6 +5,7 @@
 #include "platform/BundleIds.h"
 #include "ui/DepCertWindowControllerDelegate.h"
 #include "ui/DialogHost.h"
+#include "ui/UiTexts.h"
 
 namespace {
 
@@ -37,6 +38,9 @@ DepCertWindowController::DepCertWindowController(DepCertWindowControllerDelegate
 
 void DepCertWindowController::windowDidLoad() {
     showBrowserImgButton();
+    std::string names;
+    for (const auto& name : directImport_) names += (names.empty() ? "" : "、") + name;
+    view_.setDirectImportNote(names.empty() ? "" : ui_text::kDirectImportNote + names);
 }
 
 void DepCertWindowController::showBrowserImgButton() {

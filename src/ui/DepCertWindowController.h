@@ -27,7 +27,13 @@ class DepCertWindowController {
     const std::vector<StringMap>& browsersInfo() const { return browsersInfo_; }
     void setBrowsersInfo(std::vector<StringMap> info) { browsersInfo_ = std::move(info); }
 
-    // Once, when the window exists: lays out the buttons.
+    // Display names of the browsers whose stores also get a direct import.
+    const std::vector<std::string>& directImportBrowsers() const { return directImport_; }
+    void setDirectImportBrowsers(std::vector<std::string> names) {
+        directImport_ = std::move(names);
+    }
+
+    // Once, when the window exists: lays out the buttons and the direct-import note.
     void windowDidLoad();
     void showBrowserImgButton();
     void imgBtnOnClick(DepCertWindowView::Button button);
@@ -50,6 +56,7 @@ class DepCertWindowController {
     DepCertWindowView& view_;
     std::string selectMode_;
     std::vector<StringMap> browsersInfo_;
+    std::vector<std::string> directImport_;
     std::array<ButtonState, 3> buttons_{};
     bool ended_ = false;
 };

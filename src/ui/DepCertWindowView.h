@@ -15,4 +15,7 @@ class DepCertWindowView {
     virtual void hideBrowserButton(Button button) = 0;
     // A selected button is drawn with its border, an unselected one without.
     virtual void setBrowserButtonSelected(Button button, bool selected) = 0;
+    // The line under the buttons that names the browsers whose certificate stores also get
+    // the certificate directly; empty hides it.
+    virtual void setDirectImportNote(const std::string& note) = 0;
 };

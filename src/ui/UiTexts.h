@@ -51,4 +51,7 @@ inline constexpr const char* kChgDoneLog = "change pwd complete";
 // Browser selection dialog.
 inline constexpr const char* kNoBrowserSelected = "未選擇任何目的瀏覽器";
 
+// Under the browser buttons, followed by the browsers' names.
+inline constexpr char kDirectImportNote[] = "同時直接匯入憑證至以下瀏覽器的憑證資料庫：";
+
 }  // namespace ui_text

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "WorkflowFixture.h"
+#include "support/NssTool.h"
 
 namespace {
 
@@ -52,7 +53,10 @@ TEST_F(Journey, ApplyBackUpDeployQueryChangeReloadRenewAndLogOut) {
     runtime.folders.push_back(home() + "/usb");
     sheets.agree(true);
     EXPECT_EQ(said(), (std::vector<std::string>{fill(kApplyDone, pfxPath()), kApplyReminder,
-                                                kBackupOffer, kDeployExplain}));
+                                                kBackupOffer, kDeployExplain, kImported}));
+    const std::string store = home() + "/.pki/nssdb";
+    EXPECT_EQ(NssTool::fingerprints(store).size(), 1u);  // the service sends no chain here
+    EXPECT_EQ(NssTool::keyCount(store), 1);
     EXPECT_EQ(mode(pfxPath()), 0600);
     EXPECT_EQ(mode(home() + "/usb/Norvale.pfx"), 0600);
     EXPECT_EQ(lib().util().getFile(home() + "/usb/Norvale.pfx"), lib().util().getFile(pfxPath()));
@@ -73,7 +77,9 @@ TEST_F(Journey, ApplyBackUpDeployQueryChangeReloadRenewAndLogOut) {
     EXPECT_EQ(server[1], "CN=A123456789-00");
     EXPECT_EQ(server[6], "憑證安裝=已完成安裝");
     const auto local = view.table(outlet::kTvClntCertInfo);
-    ASSERT_EQ(local.size(), 5u);
+    ASSERT_EQ(local.size(), 6u);  // the five fields and the browser store's line
+    EXPECT_EQ(local[5],
+              "瀏覽器憑證=Chrome／Chromium：已安裝有效憑證，與伺服器端有效憑證及本機憑證檔一致");
     EXPECT_EQ(local[2], server[2]);  // the same serial on both sides
     EXPECT_TRUE(local[3].find("憑證效期(起)=20") == 0 && local[3].find('/') != std::string::npos)
         << local[3];
@@ -98,7 +104,7 @@ TEST_F(Journey, ApplyBackUpDeployQueryChangeReloadRenewAndLogOut) {
     vc.btnRenewOnClick();
     sheets.agree(true);
     EXPECT_EQ(said(), (std::vector<std::string>{fill(kRenewDone, pfxPath()), kRenewReminder,
-                                                kBackupOffer, kDeployExplain}));
+                                                kBackupOffer, kDeployExplain, kImported}));
     EXPECT_EQ(storedPassword(lib(), "A123456789"), "A123456789");
     EXPECT_EQ(count("renewCert"), 1);
     EXPECT_EQ(vc.currentFnStatus(), "00");

@@ -55,7 +55,7 @@ TEST_F(Flows, RenewalSignsWithTheStoredFileAndFinishesAnUnfinishedOne) {
     vc.btnRenewOnClick();
     sheets.agree(true);
     EXPECT_EQ(said(), (std::vector<std::string>{fill(kRenewDone, pfxPath()), kRenewReminder,
-                                                kBackupOffer, kDeployExplain}));
+                                                kBackupOffer, kDeployExplain, kImported}));
     EXPECT_TRUE(lib().getClientCertInfo(pfxPath(), "A123456789", {}, {}, {}, {}));
     EXPECT_EQ(vc.currentFnStatus(), "00");
 }
@@ -138,8 +138,10 @@ TEST_F(Flows, DeploymentAsksForTheFileAndBrowsersWhenTheCurrentOneDoesNotMatch) 
     const auto before = desktop.opened.size();
     vc.btnDepCertOnClick();
     sheets.loadPfx(pfxPath(), "A123456789");
+    EXPECT_EQ(sheets.directImportNote(),
+              "同時直接匯入憑證至以下瀏覽器的憑證資料庫：Chrome／Chromium");
     sheets.chooseBrowsers(true);
-    EXPECT_TRUE(said().empty());
+    EXPECT_EQ(said(), std::vector<std::string>{kImported});
     EXPECT_EQ(desktop.opened.size(), before + 1);
     EXPECT_EQ(lib().getCurrentPfxFilePath(), pfxPath());
 }
@@ -155,7 +157,7 @@ TEST_F(Flows, MissingFileDefersDeploymentUntilTheFileIsLoaded) {
 
     vc.btnQryClntCertInfoOnClick();
     sheets.loadPfx(moved, "A123456789");
-    EXPECT_EQ(said(), std::vector<std::string>{kDeployExplain});
+    EXPECT_EQ(said(), (std::vector<std::string>{kDeployExplain, kImported}));
     EXPECT_FALSE(vc.isDeploymentPending());
     EXPECT_EQ(desktop.opened.size(), before + 1);
     EXPECT_NE(desktop.logText().find("do deployCert again!"), std::string::npos);
@@ -175,8 +177,33 @@ TEST_F(Flows, LoginWithAFileToLoadProposesAndDeploysAfterTheDialog) {
     ASSERT_TRUE(sheets.isOpen());
     const auto before = desktop.opened.size();
     sheets.loadPfx(pfxPath(), "A123456789");
-    EXPECT_EQ(said(), std::vector<std::string>{kDeployExplain});
+    EXPECT_EQ(said(), (std::vector<std::string>{kDeployExplain, kImported}));
     EXPECT_EQ(desktop.opened.size(), before + 1);
+}
+
+// After a renewal that deployed nothing, the store holds the old certificate: the local
+// query says so and offers the deployment, which brings the store up to date.
+TEST_F(Flows, BrowserStoreBehindARenewalIsReportedAndRedeployed) {
+    applyAsNewCustomer();
+    dueForRenewal();
+    lib().setSysCfg("depCert.autoDeploy", "N");
+    alerts.answers = {0, 0, 1};  // the two messages, no backup
+    vc.btnRenewOnClick();
+    sheets.agree(true);
+    take();
+
+    alerts.answers = {0, 0, 0};  // deploy again, then the two messages
+    vc.btnQryClntCertInfoOnClick();
+    const auto rows = view.table(outlet::kTvClntCertInfo);
+    ASSERT_EQ(rows.size(), 6u);
+    EXPECT_EQ(
+        rows[5],
+        "瀏覽器憑證="
+        "Chrome／Chromium：僅有您較舊的憑證，瀏覽器中的憑證不是最新，請重新執行瀏覽器憑證安裝");
+    EXPECT_EQ(said(), (std::vector<std::string>{kOfferRedeploy, kDeployExplain, kImported}));
+    vc.btnQryClntCertInfoOnClick();
+    EXPECT_EQ(view.table(outlet::kTvClntCertInfo).back(),
+              "瀏覽器憑證=Chrome／Chromium：已安裝有效憑證，與伺服器端有效憑證及本機憑證檔一致");
 }
 
 }  // namespace

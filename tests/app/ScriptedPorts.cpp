@@ -69,6 +69,15 @@ long ScriptedAlerts::runModalSheet(const Alert& alert) {
     return 1000 + index;
 }
 
+std::optional<std::string> ScriptedAlerts::askPassword(const std::string&,
+                                                       const std::string& text) {
+    journal_.push_back("password " + text);
+    if (passwords.empty()) return std::nullopt;
+    auto password = passwords.front();
+    passwords.pop_front();
+    return password;
+}
+
 void ScriptedRuntime::runBlocking(const std::string& label, const std::function<void()>& step) {
     journal_.push_back("step " + label);
     deepest = std::max(deepest, ++depth);
@@ -141,6 +150,8 @@ class BrowserButtons final : public DepCertWindowView {
     void showBrowserButton(Button, const std::string&, const std::string&) override {}
     void hideBrowserButton(Button) override {}
     void setBrowserButtonSelected(Button, bool) override {}
+    void setDirectImportNote(const std::string& note) override { this->note = note; }
+    std::string note;
 };
 
 class AgreementPage final : public UserAgreementWindowView {
@@ -227,6 +238,10 @@ std::optional<std::string> ScriptedSheets::choosePath(const PathPanel&) {
 void ScriptedSheets::endSheet(int sheetResult) {
     open_ = Kind::none;
     ended_.push_back([done = std::move(done_), sheetResult] { done(sheetResult); });
+}
+
+std::string ScriptedSheets::directImportNote() const {
+    return views_->browsers.note;
 }
 
 void ScriptedSheets::settle() {

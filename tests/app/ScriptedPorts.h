@@ -50,8 +50,11 @@ class ScriptedAlerts final : public AlertPort {
   public:
     explicit ScriptedAlerts(Journal& journal) : journal_(journal) {}
     long runModalSheet(const Alert& alert) override;
+    std::optional<std::string> askPassword(const std::string& title,
+                                           const std::string& text) override;
 
-    std::deque<int> answers;           // button index per alert; the first button when empty
+    std::deque<int> answers;  // button index per alert; the first button when empty
+    std::deque<std::optional<std::string>> passwords;  // cancelled when empty
     std::function<void()> whileShown;  // runs inside every alert, as a nested loop would
 
   private:
@@ -118,6 +121,7 @@ class ScriptedSheets final : public SheetPort, public DialogHost {
     void chooseBrowsers(bool confirm);
     void cancel();
     bool isOpen() const { return open_ != Kind::none; }
+    std::string directImportNote() const;
     // Runs the completions of the sheets that ended.
     void settle();
 

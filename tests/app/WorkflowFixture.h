@@ -53,6 +53,8 @@ class WorkflowFixture : public testing::Test {
         return n;
     }
     std::string home() const { return desktop.homePath(); }
+    // What the direct import into the shared store of the installed Chrome says.
+    const std::string kImported = "已安裝至 Chrome／Chromium";
     std::string pfxPath() const { return home() + "/A123456789_S.pfx"; }
     StringMap properties() const {
         return lib()

@@ -1,0 +1,74 @@
+#include <cstdlib>
+
+#include "app/AppTexts.h"
+#include "app/Outlets.h"
+#include "app/ViewController.h"
+#include "platform/Desktop.h"
+#include "service/BrowserDeployment.h"
+#include "service/StoreTexts.h"
+#include "service/ZOLTLib.h"
+
+std::vector<BrowserStore> ViewController::browserStores() const {
+    const char* configHome = std::getenv("XDG_CONFIG_HOME");
+    return BrowserStores(ports_.desktop.homePath(),
+                         configHome ? std::optional<std::string>(configHome) : std::nullopt)
+        .find();
+}
+
+// On unless the service turns it off; the deployment page is there either way.
+bool ViewController::directImportOn() {
+    return sysCfg("depCert.directImport") != "N";
+}
+
+void ViewController::importIntoBrowserStores(const std::string& pfxPath, const std::string& pfxPwd,
+                                             const std::vector<StringMap>& browsersInfo) {
+    if (!directImportOn()) return;
+    std::vector<std::string> bundleIds;
+    for (const auto& browser : browsersInfo) {
+        if (auto id = browser.find("bundleId"); id != browser.end())
+            bundleIds.push_back(id->second);
+    }
+    const auto targets = BrowserDeployment::targets(browserStores(), bundleIds);
+    if (targets.empty()) return;
+    const std::optional<Bytes> pkcs12 = getZOLTlib().util().getFile(pfxPath);
+    if (!pkcs12) return;
+    ++modalDepth_;  // a primary password prompt is as modal as an alert
+    const auto outcomes =
+        BrowserDeployment::deploy(targets, *pkcs12, pfxPwd, [this](const BrowserStore& store) {
+            return ports_.alerts.askPassword(
+                app_text::kPrimaryPasswordTitle,
+                app_text::fill(app_text::kPrimaryPassword, store_text::label(store)));
+        });
+    --modalDepth_;
+    runDeferred();
+    doAlert(BrowserDeployment::message(outcomes));
+}
+
+void ViewController::checkBrowserStores() {
+    std::vector<BrowserStore> stores;
+    for (auto& store : browserStores()) {
+        if (store.exists) stores.push_back(std::move(store));
+    }
+    if (stores.empty() || clntCertInfo_.empty()) return;
+    std::optional<StringMap> lastActive;
+    const std::string name = cn();
+    step(app_text::kStepLastActive, [&] { lastActive = getZOLTlib().getLastActiveCertInfo(name); });
+    const auto checks = BrowserDeployment::check(stores, lastActive, clntCertInfo_);
+    bool storeBehind = false, pfxBehind = false;
+    for (const auto& check : checks) {
+        clntCertInfoDs_.addDataItem(
+            {{"Column1", app_text::kBrowserStoreRow}, {"Column2", check.line}});
+        if (!check.verdict) continue;
+        const auto behind = check.verdict->behind;
+        storeBehind |= behind == StoreVerdict::Behind::Store;
+        pfxBehind |=
+            behind == StoreVerdict::Behind::LocalPfx || behind == StoreVerdict::Behind::StoreAndPfx;
+    }
+    ports_.view.showTable(outlet::kTvClntCertInfo, clntCertInfoDs_);
+    // The file first: deploying a file that is behind would only put it behind in the stores.
+    if (pfxBehind) {
+        if (doConfirm(app_text::kOfferReload)) doSelectCert();
+    } else if (storeBehind && doConfirm(app_text::kOfferRedeploy)) {
+        doDepCert(name);
+    }
+}
