@@ -16,16 +16,16 @@ std::string trim(const std::string& text) {
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
-// The blanks of the ICU pattern's "\s", [\t\n\f\r\p{Z}], in UTF-8: the length of the one
-// ending just before `end`, or 0.
+// The blanks of ICU's "\s" (Unicode White_Space: tab to carriage return, U+0085 and \p{Z}) in
+// UTF-8: the length of the one ending just before `end`, or 0.
 std::size_t blankBefore(const std::string& text, std::size_t end) {
     if (end == 0) return 0;
     const unsigned char c = static_cast<unsigned char>(text[end - 1]);
-    if (c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r') return 1;
+    if (c == ' ' || (c >= '\t' && c <= '\r')) return 1;
     auto endsWith = [&](std::string_view blank) {
         return end >= blank.size() && text.compare(end - blank.size(), blank.size(), blank) == 0;
     };
-    if (endsWith("\xc2\xa0")) return 2;  // U+00A0
+    if (endsWith("\xc2\x85") || endsWith("\xc2\xa0")) return 2;  // U+0085, U+00A0
     for (std::string_view blank : {"\xe1\x9a\x80", "\xe2\x80\xaf", "\xe2\x81\x9f", "\xe3\x80\x80",
                                    "\xe2\x80\xa8", "\xe2\x80\xa9"}) {
         if (endsWith(blank)) return 3;  // U+1680, U+202F, U+205F, U+3000, U+2028, U+2029

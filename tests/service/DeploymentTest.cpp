@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <thread>
 
 #include "service/ZOLTLib.h"
 #include "support/FakeDesktop.h"
@@ -209,7 +210,14 @@ TEST_F(Deployment, OnlyAnHttpsTemplateThatArrivedIsUsed) {
     install({kFirefox}, kFirefox);
     writeTemplate("<p>#importCertInfo#</p>");
     const std::string pfx = makePfx("/CN=A123456789-00", "pw");
-    const std::string port = server->url("").substr(server->url("").rfind(':') + 1);
+    // The same template over plain http, from a server that would serve it.
+    httplib::Server plain;
+    plain.Get("/template.html", [this](const httplib::Request&, httplib::Response& rs) {
+        rs.set_content(std::string(templateBig5->begin(), templateBig5->end()), "text/html");
+    });
+    const int port = plain.bind_to_any_port("127.0.0.1");
+    std::thread serving([&] { plain.listen_after_bind(); });
+    while (!plain.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     struct Case {
         std::string url;
         int result;
@@ -217,7 +225,7 @@ TEST_F(Deployment, OnlyAnHttpsTemplateThatArrivedIsUsed) {
     const std::vector<Case> cases{
         {server->url("/moved"), 0},
         {server->url("/missing.html"), 1},  // a 404 page is not the template
-        {"http://127.0.0.1:" + port + "/template.html", 1},
+        {"http://127.0.0.1:" + std::to_string(port) + "/template.html", 1},
     };
     for (const auto& c : cases) {
         fs::remove_all(desktop.homePath() + "/.voxa");
@@ -226,6 +234,8 @@ TEST_F(Deployment, OnlyAnHttpsTemplateThatArrivedIsUsed) {
             << c.url;
         EXPECT_EQ(pages().size(), c.result == 0 ? 1u : 0u) << c.url;
     }
+    plain.stop();
+    serving.join();
 }
 
 // Snap and Flatpak browsers may not read ~/.voxa: they get their page in the download folder.

@@ -109,9 +109,6 @@ TEST_F(Properties, AFolderInPlaceOfTheStoreIsReportedNotThrown) {
     std::filesystem::create_directory(path);
     EXPECT_FALSE(util.propertiesFileToDictionary(path).has_value());
     EXPECT_FALSE(util.saveToProperties("A123456789", "/p/A.pfx", "pw"));
-    std::string pfx, password;
-    EXPECT_FALSE(util.loadFromProperties("A123456789", pfx, password));
-    EXPECT_TRUE(std::filesystem::is_directory(path));
 }
 
 TEST_F(Properties, FileFormatRules) {
