@@ -3,7 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
-install_missing_packages
+# Chromium renders the deployment page the client writes, as a customer's browser would.
+install_missing_packages chromium
 
 cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNORVALE_SANITIZE=ON
 cmake --build build/sanitize
