@@ -66,7 +66,7 @@ int ViewController::doLogin() {
         return rc;
     }
     setBtnStatus(fnStatus, certCount, effectCertCount);
-    const bool loaded = loadPfxFileController_ != nullptr;
+    const bool loaded = loadPfxFileController_ && loadPfxFileController_->isWindowLoaded();
     ports_.desktop.log("loaded=" + std::to_string(loaded ? 1 : 0));
     if (loaded) {
         ports_.desktop.log("loaded!!");
