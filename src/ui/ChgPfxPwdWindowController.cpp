@@ -1,6 +1,8 @@
 #include "ui/ChgPfxPwdWindowController.h"
 
+#include "crypto/CryptoResult.h"
 #include "crypto/RSAUtility.h"
+#include "service/ErrorMessages.h"
 #include "ui/ChgPfxPwdWindowControllerDelegate.h"
 #include "ui/DialogHost.h"
 #include "util/CommonUtility.h"
@@ -27,29 +29,39 @@ void ChgPfxPwdWindowController::btnBrowseFileOnClick() {
     view_.setText(Field::lblPfxFilePath, pfxFilePath_);
 }
 
-std::optional<std::string> ChgPfxPwdWindowController::tryChange(
-    const std::string& oldPwd, const std::string& newPwd, const std::string& confirmation) const {
+std::optional<std::string> ChgPfxPwdWindowController::tryChange(const std::string& oldPwd,
+                                                                const std::string& newPwd,
+                                                                const std::string& confirmation,
+                                                                std::string& notice) const {
     if (pfxFilePath_.empty()) return ui_text::kChgPathMissing;
     if (newPwd != confirmation) return ui_text::kNewPwdConfirmDiffers;
     // A file re-protected by an empty password would hand the key to whoever copies it;
     // the save dialog never writes one either.
     if (newPwd.empty()) return ui_text::kPwdEmpty;
     if (auto violation = rules_.firstViolation(util_, newPwd)) return violation;
-    if (RSAUtility(util_).changePwd(pfxFilePath_, oldPwd, newPwd) != 0) {
-        return ui_text::kChgFailed;
+    const int rc = RSAUtility(util_).changePwd(pfxFilePath_, oldPwd, newPwd);
+    // The file is re-protected even when the new password could not be recorded: the change
+    // stands, and the customer must learn that the next start will ask for it.
+    if (rc == crypto_result::kPfxPasswordNotRecorded) {
+        notice = ErrorMessages::lookup(rc);
+        return std::nullopt;
     }
+    if (rc != 0) return ui_text::kChgFailed;
     return std::nullopt;
 }
 
 void ChgPfxPwdWindowController::btnOkOnClick() {
     if (ended_) return;
     const std::string newPwd = view_.text(Field::txtNewPwd);
-    auto problem = tryChange(view_.text(Field::txtOldPwd), newPwd, view_.text(Field::txtNewPwdCfm));
+    std::string notice;
+    auto problem =
+        tryChange(view_.text(Field::txtOldPwd), newPwd, view_.text(Field::txtNewPwdCfm), notice);
     if (problem) {
         host_.showError(*problem);
         clearPasswords();
         return;
     }
+    if (!notice.empty()) host_.showError(notice);
     delegate_.getChgPwdWindowData(pfxFilePath_, newPwd);
     util_.log(ui_text::kChgDoneLog);
     endSheet(kSheetConfirmed);

@@ -35,8 +35,10 @@ class ChgPfxPwdWindowController {
     using Field = ChgPfxPwdWindowView::Field;
 
     // Checks the new password and re-protects the file; the message of the first failure.
+    // `notice`: what the customer must know although the change stands.
     std::optional<std::string> tryChange(const std::string& oldPwd, const std::string& newPwd,
-                                         const std::string& confirmation) const;
+                                         const std::string& confirmation,
+                                         std::string& notice) const;
     void clearPasswords();
     void endSheet(int sheetResult);
 

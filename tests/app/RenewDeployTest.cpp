@@ -125,6 +125,22 @@ TEST_F(Flows, LocalQueryFindsRecordsAndAsksForTheFile) {
     EXPECT_EQ(said(), std::vector<std::string>{kClntQueryCancelled});
 }
 
+// The file is re-protected but its new password cannot be recorded: the change stands, and
+// the customer is told that the next start will ask for the new password.
+TEST_F(Flows, PasswordChangeThatCannotBeRecordedStillCompletesAndSaysSo) {
+    applyAsNewCustomer();
+    const std::string store = lib().util().getPropertiesPath();
+    fs::remove(store);
+    fs::create_directory(store);
+    vc.btnChgPfxPwdOnClick();
+    sheets.changePwd("A123456789", "newpass12");
+    const Journal shown = take();
+    EXPECT_NE(std::find(shown.begin(), shown.end(), "dialog 錯誤|" + lib().getErrMsg(52113)),
+              shown.end());
+    EXPECT_EQ(shown.back(), "alert 提示訊息|" + std::string(kPwdChanged) + "|好");
+    EXPECT_TRUE(lib().getClientCertInfo(pfxPath(), "newpass12", {}, {}, {}, {}));
+}
+
 TEST_F(Flows, DeploymentAsksForTheFileAndBrowsersWhenTheCurrentOneDoesNotMatch) {
     applyAsNewCustomer();
     lib().setCurrentPfxFilePath(strangersPfx());
