@@ -32,41 +32,44 @@ std::vector<std::string> entriesOf(const std::string& folder) {
 
 class Files : public testing::Test {
   protected:
+    // A 1 MiB write in a child that may write no file longer than `limit` bytes: a real write
+    // failure, or (with SIGXFSZ left fatal) a writer killed half-way. Returns the wait status.
+    int writeBeyondLimit(const std::string& path, rlim_t limit, bool killed) {
+        pid_t child = fork();
+        if (child == 0) {
+            signal(SIGXFSZ, killed ? SIG_DFL : SIG_IGN);
+            rlimit bound{limit, limit};
+            setrlimit(RLIMIT_FSIZE, &bound);
+            _exit(util.saveFile(path, Bytes(1 << 20, 'B')) ? 1 : 0);
+        }
+        int status = -1;
+        waitpid(child, &status, 0);
+        lastChild = child;
+        return status;
+    }
+
     FakeDesktop desktop;
     CommonUtility util{desktop};
     std::string home = desktop.homePath();
+    pid_t lastChild = 0;
 };
 
-TEST_F(Files, SavedFilesAndMadeFoldersAreOwnerOnly) {
-    const std::string path = home + "/.voxa/deep/key.p8";
-    ASSERT_TRUE(util.saveFile(path, Bytes{'k', 'e', 'y'}));
-    EXPECT_EQ(modeOf(path), 0600);
+TEST_F(Files, WritesAreOwnerOnlyOnNormalisedPathsAndLeaveNoTemporaryFile) {
+    ASSERT_TRUE(util.saveFile(home + "/.voxa/deep\\key.p8", Bytes{'k'}));
+    EXPECT_EQ(util.getFile(home + "/.voxa/deep/key.p8"), Bytes{'k'});
+    EXPECT_EQ(modeOf(home + "/.voxa/deep/key.p8"), 0600);
     EXPECT_EQ(modeOf(home + "/.voxa"), 0700);
     EXPECT_EQ(modeOf(home + "/.voxa/deep"), 0700);
-    EXPECT_EQ(util.getFile(path), (Bytes{'k', 'e', 'y'}));
-}
-
-TEST_F(Files, ReplacingAFileKeepsItOwnerOnlyAndLeavesNoTemporaryFile) {
-    const std::string path = home + "/user.pfx";
-    OpensslTool::writeFile(path, std::string("old"));
-    chmod(path.c_str(), 0644);
-    ASSERT_TRUE(util.saveFile(path, Bytes{'n', 'e', 'w'}));
-    EXPECT_EQ(util.getFileAsStr(path), "new");
-    EXPECT_EQ(modeOf(path), 0600);
-    EXPECT_EQ(entriesOf(home), std::vector<std::string>{"user.pfx"});
-}
-
-TEST_F(Files, EmptyDataWritesNothingAndMakesNoFolder) {
+    OpensslTool::writeFile(home + "/user.pfx", std::string("old"));
+    chmod((home + "/user.pfx").c_str(), 0644);
+    ASSERT_TRUE(util.saveFile(" " + home + "/user.pfx\t", Bytes{'n', 'e', 'w'}));
+    EXPECT_EQ(util.getFileAsStr(home + "/user.pfx"), "new");
+    EXPECT_EQ(modeOf(home + "/user.pfx"), 0600);
+    EXPECT_EQ(entriesOf(home), (std::vector<std::string>{".voxa", "user.pfx"}));
+    // Empty data or a blank path writes nothing and makes no folder.
     EXPECT_FALSE(util.saveFile(home + "/new/x.bin", Bytes{}));
-    EXPECT_FALSE(fs::exists(home + "/new"));
     EXPECT_FALSE(util.saveFile("  \t", Bytes{1}));
-}
-
-TEST_F(Files, BackslashesAndBlanksAreNormalisedBeforeWriting) {
-    ASSERT_TRUE(util.saveFile(home + "/a\\b/c.txt", Bytes{'x'}));
-    EXPECT_EQ(util.getFile(home + "/a/b/c.txt"), Bytes{'x'});
-    ASSERT_TRUE(util.saveFile(" " + home + "/d/e.txt\t", Bytes{'y'}));
-    EXPECT_EQ(util.getFile(home + "/d/e.txt"), Bytes{'y'});
+    EXPECT_FALSE(fs::exists(home + "/new"));
 }
 
 TEST_F(Files, TextIsWrittenAsBig5AndNothingWhenBig5CannotCarryIt) {
@@ -78,20 +81,10 @@ TEST_F(Files, TextIsWrittenAsBig5AndNothingWhenBig5CannotCarryIt) {
     EXPECT_FALSE(fs::exists(home + "/emoji.html"));
 }
 
-TEST_F(Files, AFailedWriteLeavesThePreviousFileWhole) {
+TEST_F(Files, AFailedWriteIsReportedAndLeavesThePreviousFileWhole) {
     const std::string path = home + "/customer.pfx";
     ASSERT_TRUE(util.saveFile(path, Bytes(100, 'A')));
-    // A real write failure: the child may not write more than 1 KiB per file.
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{1024, 1024};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        _exit(util.saveFile(path, Bytes(1 << 20, 'B')) ? 1 : 0);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
+    const int status = writeBeyondLimit(path, 1024, false);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the oversized write must report failure";
     EXPECT_EQ(util.getFile(path), Bytes(100, 'A'));
@@ -101,35 +94,18 @@ TEST_F(Files, AFailedWriteLeavesThePreviousFileWhole) {
 // What a write killed half-way left behind goes with the next write to that folder; the
 // temporary file of a writer still at work, and the user's own files, stay.
 TEST_F(Files, ANextWriteRemovesTheTemporaryFileOfAKilledOne) {
-    const std::string path = home + "/customer.pfx";
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        // Stopped for good between writing its temporary file and renaming it.
-        signal(SIGXFSZ, SIG_DFL);
-        rlimit limit{4096, 4096};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        util.saveFile(path, Bytes(1 << 20, 'B'));
-        _exit(0);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFSIGNALED(status));  // killed by SIGXFSZ in the middle of the write
+    ASSERT_TRUE(WIFSIGNALED(writeBeyondLimit(home + "/customer.pfx", 4096, true)));
     auto names = entriesOf(home);
     ASSERT_EQ(names.size(), 1u);
-    EXPECT_EQ(names[0].rfind(".norvale-" + std::to_string(child) + "-customer.pfx.", 0), 0u)
+    EXPECT_EQ(names[0].rfind(".norvale-" + std::to_string(lastChild) + "-customer.pfx.", 0), 0u)
         << names[0];
-    const std::string live = ".norvale-" + std::to_string(getpid()) + "-other.pfx.AbC123";
-    for (const char* own : {".bash_history.backup", ".norvale-notes", ".norvale-12x-a.AbC123"}) {
-        OpensslTool::writeFile(home + "/" + own, std::string("mine"));
-    }
-    OpensslTool::writeFile(home + "/" + live, std::string("in flight"));
-
+    std::vector<std::string> kept{".bash_history.backup", ".norvale-notes", ".norvale-12x-a.AbC123",
+                                  ".norvale-" + std::to_string(getpid()) + "-other.pfx.AbC123"};
+    for (const auto& own : kept) OpensslTool::writeFile(home + "/" + own, std::string("mine"));
     ASSERT_TRUE(util.saveFile(home + "/properties", Bytes{'x'}));
-    std::vector<std::string> expected{".bash_history.backup", live, ".norvale-12x-a.AbC123",
-                                      ".norvale-notes", "properties"};
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(entriesOf(home), expected);
+    kept.push_back("properties");
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(entriesOf(home), kept);
 }
 
 TEST_F(Files, RemovingByPatternSparesFoldersAndOtherNames) {
@@ -146,25 +122,22 @@ TEST_F(Files, RemovingByPatternSparesFoldersAndOtherNames) {
     util.removeFile(home + "/missing", ".*");  // nothing to list, nothing happens
 }
 
-TEST_F(Files, ReadersGiveNothingForMissingFoldersOrNonUtf8Files) {
-    EXPECT_FALSE(util.getFile(home + "/missing").has_value());
-    EXPECT_FALSE(util.getFile(home).has_value());
-    EXPECT_FALSE(util.getFileAsStr(home + "/missing").has_value());
-    fs::create_directory(home + "/folder");
-    EXPECT_FALSE(util.getFile(home + "/folder").has_value());  // a stream would throw here
-    EXPECT_FALSE(util.getFileAsStr(home + "/folder").has_value());
+TEST_F(Files, ReadersGiveNothingForMissingFilesFoldersOrNonUtf8Text) {
+    fs::create_directory(home + "/folder");  // a stream would throw here
+    OpensslTool::writeFile(home + "/bad.txt", Bytes{0xc3, 0x28});
+    for (const char* name : {"/missing", "/folder"}) {
+        EXPECT_FALSE(util.getFile(home + name).has_value()) << name;
+        EXPECT_FALSE(util.getFileAsStr(home + name).has_value()) << name;
+    }
+    EXPECT_FALSE(util.getFileAsStr(home + "/bad.txt").has_value());
     OpensslTool::writeFile(home + "/empty", std::string());
     EXPECT_EQ(util.getFile(home + "/empty"), Bytes{});
-    OpensslTool::writeFile(home + "/bad.txt", Bytes{0xc3, 0x28});
-    EXPECT_FALSE(util.getFileAsStr(home + "/bad.txt").has_value());
 }
 
-TEST_F(Files, BrowserListFollowsTheFixedOrderAndMarksTheDefault) {
+TEST_F(Files, BrowserListFollowsTheFixedOrderAndMarksTheDefaultCaseSensitively) {
     EXPECT_TRUE(util.getBrowserInfo().empty());
-    desktop.apps["org.mozilla.Firefox"] = {"/usr/share/applications/firefox-esr.desktop",
-                                           "Firefox ESR", "115.9.1", "firefox-esr"};
-    desktop.apps["com.google.Chrome"] = {"/usr/share/applications/chromium.desktop", "Chromium", "",
-                                         "chromium"};
+    desktop.apps["org.mozilla.Firefox"] = {"/p/firefox-esr.desktop", "Firefox ESR", "115.9.1", ""};
+    desktop.apps["com.google.Chrome"] = {"/p/chromium.desktop", "Chromium", "", ""};
     desktop.defaultHandler = "org.mozilla.Firefox";
     auto browsers = util.getBrowserInfo();
     ASSERT_EQ(browsers.size(), 2u);
@@ -172,10 +145,10 @@ TEST_F(Files, BrowserListFollowsTheFixedOrderAndMarksTheDefault) {
     EXPECT_EQ(browsers[0].at("defaultBrowser"), "N");
     EXPECT_EQ(browsers[1], (StringMap{{"bundleId", "org.mozilla.Firefox"},
                                       {"name", "Firefox ESR"},
-                                      {"path", "/usr/share/applications/firefox-esr.desktop"},
+                                      {"path", "/p/firefox-esr.desktop"},
                                       {"version", "115.9.1"},
                                       {"defaultBrowser", "Y"}}));
-    desktop.defaultHandler = "org.mozilla.firefox";  // equality is case-sensitive
+    desktop.defaultHandler = "org.mozilla.firefox";
     EXPECT_EQ(util.getBrowserInfo()[1].at("defaultBrowser"), "N");
 }
 

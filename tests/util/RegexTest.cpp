@@ -5,73 +5,58 @@
 
 namespace {
 
-struct PathCase {
-    std::string path;
-    std::string folder;
-    std::string file;
+class Regex : public testing::Test {
+  protected:
+    FakeDesktop desktop;
+    CommonUtility util{desktop};
 };
 
-class PathSplit : public testing::TestWithParam<PathCase> {};
-
-TEST_P(PathSplit, FolderAndFileName) {
-    FakeDesktop desktop;
-    CommonUtility util(desktop);
-    EXPECT_EQ(util.getFolderNameFromFullPath(GetParam().path), GetParam().folder);
-    EXPECT_EQ(util.getFileNameFromFullPath(GetParam().path), GetParam().file);
+TEST_F(Regex, PathsSplitAtTheLastSlashOrNotAtAll) {
+    const struct {
+        std::string path, folder, file;
+    } cases[] = {
+        {"/a/b/c.p12", "/a/b", "c.p12"},
+        {"/x", "", "x"},                          // only the leading slash
+        {"/a/b/", "/a/b/", "/a/b/"},              // trailing slash: no match
+        {"plain.pfx", "plain.pfx", "plain.pfx"},  // no slash: no match
+        {"/a/b\nc/d", "/a/b\nc", "d"},            // the dot crosses line ends
+        {"/家/憑證.pfx", "/家", "憑證.pfx"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(util.getFolderNameFromFullPath(c.path), c.folder) << c.path;
+        EXPECT_EQ(util.getFileNameFromFullPath(c.path), c.file) << c.path;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Paths, PathSplit,
-    testing::Values(PathCase{"/a/b/c.p12", "/a/b", "c.p12"},
-                    PathCase{"/x", "", "x"},                          // only the leading slash
-                    PathCase{"/a/b/", "/a/b/", "/a/b/"},              // trailing slash: no match
-                    PathCase{"plain.pfx", "plain.pfx", "plain.pfx"},  // no slash: no match
-                    PathCase{"/a/b\nc/d", "/a/b\nc", "d"},            // the dot crosses line ends
-                    PathCase{"/家/憑證.pfx", "/家", "憑證.pfx"}),
-    [](const auto& info) { return "case" + std::to_string(info.index); });
-
-struct ReplaceCase {
-    std::string text, pattern, replacement, expected;
-};
-
-class RegexReplace : public testing::TestWithParam<ReplaceCase> {};
-
-TEST_P(RegexReplace, ReplacesEveryMatch) {
-    FakeDesktop desktop;
-    CommonUtility util(desktop);
-    const auto& c = GetParam();
-    EXPECT_EQ(util.regexReplace(c.text, c.pattern, c.replacement), c.expected);
+TEST_F(Regex, ReplaceChangesEveryMatchAndGivesNothingForABadPattern) {
+    const struct {
+        std::string text, pattern, replacement, expected;
+    } cases[] = {
+        {"a1b22c", "[0-9]+", "#", "a#b#c"},
+        {"no digits", "[0-9]+", "#", "no digits"},
+        {"ab", "(a)|(x)", "[$2]", "[]b"},  // a group that took no part is empty
+        {"-----BEGIN X-----\nAB\nCD\n-----END X-----\n",
+         "-----BEGIN X-----\\n(.*)\\n-----END X-----\\n", "$1", "AB\nCD"},
+        {"text", "([", "x", ""},  // a pattern that does not compile
+        {"text", "t", "$9", ""},  // a replacement naming a missing group
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(util.regexReplace(c.text, c.pattern, c.replacement), c.expected) << c.pattern;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Replacements, RegexReplace,
-    testing::Values(ReplaceCase{"a1b22c", "[0-9]+", "#", "a#b#c"},
-                    ReplaceCase{"no digits", "[0-9]+", "#", "no digits"},
-                    ReplaceCase{"ab", "(a)|(x)", "[$2]",
-                                "[]b"},  // a group that took no part is empty
-                    ReplaceCase{"-----BEGIN X-----\nAB\nCD\n-----END X-----\n",
-                                "-----BEGIN X-----\\n(.*)\\n-----END X-----\\n", "$1", "AB\nCD"},
-                    ReplaceCase{"text", "([", "x", ""},  // a pattern that does not compile
-                    ReplaceCase{"text", "t", "$9", ""}   // a replacement naming a missing group
-                    ),
-    [](const auto& info) { return "case" + std::to_string(info.index); });
-
-TEST(RegexMatch, MatchesOnlyTheWholeText) {
-    FakeDesktop desktop;
-    CommonUtility util(desktop);
-    const std::string keyName = "^[0-9]{17}\\.p8$";
-    EXPECT_TRUE(util.regexMatch("20240101120000123.p8", keyName));
-    EXPECT_FALSE(util.regexMatch("x20240101120000123.p8", keyName));
-    EXPECT_TRUE(util.regexMatch("A123456789", "[A-Z][0-9]{9}"));
-    EXPECT_FALSE(util.regexMatch("A1234567890", "[A-Z][0-9]{9}"));
-    EXPECT_FALSE(util.regexMatch("anything", "(["));
-}
-
-TEST(CurrentTime, SeventeenDigitStampIsAsciiDigits) {
-    FakeDesktop desktop;
-    CommonUtility util(desktop);
-    const std::string stamp = util.getCurrentTimeStr("yyyyMMddHHmmssSSS");
-    EXPECT_TRUE(util.regexMatch(stamp, "[0-9]{17}")) << stamp;
+TEST_F(Regex, MatchTakesOnlyTheWholeText) {
+    const struct {
+        std::string text, pattern;
+        bool matches;
+    } cases[] = {
+        {"20240101120000123.p8", "^[0-9]{17}\\.p8$", true},
+        {"x20240101120000123.p8", "^[0-9]{17}\\.p8$", false},
+        {"A123456789", "[A-Z][0-9]{9}", true},
+        {"A1234567890", "[A-Z][0-9]{9}", false},
+        {"anything", "([", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(util.regexMatch(c.text, c.pattern), c.matches) << c.text;
 }
 
 }  // namespace
