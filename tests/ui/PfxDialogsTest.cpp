@@ -43,11 +43,10 @@ struct Customer {
 const Customer& customer() {
     static const Customer made = [] {
         TestPki pki;
-        std::string keyPath;
+        std::string key;
         const std::string cert =
-            pki.issue(pki.newRequest("/CN=A123456789-00/OU=RA/O=Bank/C=TW", keyPath), "0x012A");
-        auto key = OpensslTool::readFile(keyPath);
-        return Customer{pki.certBase64(cert), std::string(key.begin(), key.end())};
+            pki.issue(pki.newRequest("/CN=A123456789-00/OU=RA/O=Bank/C=TW", key), "0x012A");
+        return Customer{pki.certBase64(cert), OpensslTool::readText(key)};
     }();
     return made;
 }
@@ -222,31 +221,6 @@ TEST_F(PfxDialogs, ChangeReportsTheFirstFailureEmptiesAllPasswordsAndKeepsTheFil
     dialog.btnCancelOnClick();
     EXPECT_EQ(host.sheetResults, std::vector<int>{0});
     EXPECT_TRUE(delegate.calls.empty());
-}
-
-TEST_F(PfxDialogs, ConfirmedChangeReprotectsTheChosenFileAndHandsItBack) {
-    const std::string pfx = writePfx("Old-1");
-    host.answers = {pfx};
-    FakeTextView<ChgPfxPwdWindowView> view;
-    ChgPfxPwdWindowController dialog(delegate, host, view, util);
-    dialog.setRules(PfxPasswordRules::fromConfig({{"pfx.pwd.prompt", "提示"}}));
-    dialog.windowDidLoad();
-    EXPECT_EQ(view.text(ChgField::lblPwdRulePrompt), "提示");
-    dialog.btnBrowseFileOnClick();
-    EXPECT_EQ(view.text(ChgField::lblPfxFilePath), pfx);
-    EXPECT_EQ(host.panels.at(0).title, "請選擇憑證檔");
-    EXPECT_FALSE(host.panels.at(0).foldersAllowed);
-    view.setText(ChgField::txtOldPwd, "Old-1");
-    view.setText(ChgField::txtNewPwd, "New-2");
-    view.setText(ChgField::txtNewPwdCfm, "New-2");
-    dialog.btnOkOnClick();
-    EXPECT_TRUE(host.errors.empty());
-    EXPECT_TRUE(opens(pfx, "New-2"));
-    EXPECT_FALSE(opens(pfx, "Old-1"));
-    EXPECT_EQ(delegate.calls, std::vector<std::string>{"chg " + pfx + " New-2"});
-    EXPECT_NE(desktop.logText().find("change pwd complete"), std::string::npos);
-    EXPECT_EQ(host.sheetResults, std::vector<int>{1});
-    EXPECT_EQ(view.text(ChgField::txtNewPwd), "");
 }
 
 }  // namespace
