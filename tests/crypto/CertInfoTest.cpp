@@ -12,32 +12,22 @@
 
 namespace {
 
-// Runs a test in a fixed time zone and restores the previous one.
-class ZoneGuard {
-  public:
-    explicit ZoneGuard(const char* zone) {
-        const char* old = std::getenv("TZ");
-        if (old != nullptr) previous_ = old;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ZoneGuard() {
-        if (previous_) {
-            setenv("TZ", previous_->c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
-        tzset();
-    }
-
-  private:
-    std::optional<std::string> previous_;
-};
-
 class CertInfo : public testing::Test {
   protected:
     static void SetUpTestSuite() { pki = new TestPki(); }
     static void TearDownTestSuite() { delete pki; }
+    // Each test runs in the zone it sets; the previous one comes back after it.
+    void SetUp() override {
+        if (const char* tz = std::getenv("TZ")) savedZone = tz;
+    }
+    void TearDown() override {
+        savedZone ? setenv("TZ", savedZone->c_str(), 1) : unsetenv("TZ");
+        tzset();
+    }
+    static void zone(const char* tz) {
+        setenv("TZ", tz, 1);
+        tzset();
+    }
 
     StringMap infoOf(const std::string& subject, const std::string& serial,
                      std::string* certPath = nullptr) {
@@ -50,16 +40,15 @@ class CertInfo : public testing::Test {
         return rsa.getCertInfo(x509.get());
     }
 
-    static TestPki* pki;
+    static inline TestPki* pki = nullptr;
+    std::optional<std::string> savedZone;
     FakeDesktop desktop;
     CommonUtility util{desktop};
     RSAUtility rsa{util};
 };
 
-TestPki* CertInfo::pki = nullptr;
-
 TEST_F(CertInfo, DictionaryMatchesWhatOpensslReads) {
-    ZoneGuard zone("UTC0");
+    zone("UTC0");
     std::string certPath;
     auto info =
         infoOf("/CN=A123456789-00/OU=RA/O=Bank/L=Taipei/ST=Taiwan/C=TW", "0x012A", &certPath);
@@ -119,7 +108,7 @@ TEST_F(CertInfo, TimesAreShownInLocalTime) {
         {V_ASN1_GENERALIZEDTIME, "19000101000000Z", std::nullopt},
         {V_ASN1_UTCTIME, "25010100Z", std::nullopt},
     };
-    ZoneGuard zone("CST-8");
+    zone("CST-8");
     for (const auto& c : cases) {
         ossl::Asn1Time time(ASN1_TIME_new());
         ASSERT_EQ(ASN1_STRING_set(time.get(), c.text.data(), static_cast<int>(c.text.size())), 1);

@@ -49,7 +49,8 @@ class Deployment : public testing::Test {
 
     void install(const std::vector<std::string>& bundleIds, const std::string& defaultId) {
         desktop.apps.clear();
-        for (const auto& id : bundleIds) desktop.apps[id] = {"/apps/" + id + ".desktop", id, "", ""};
+        for (const auto& id : bundleIds)
+            desktop.apps[id] = {"/apps/" + id + ".desktop", id, "", ""};
         desktop.defaultHandler = defaultId;
     }
     void configure(const std::string& mode, const std::string& list,
@@ -113,6 +114,7 @@ TEST_F(Deployment, DefaultSelectionFollowsModeAndList) {
         {{kChrome, kFirefox}, kChrome, "M", "Internet Explorer,Microsoft Edge,Chrome64", {}},
         {{kChrome, kFirefox}, kChrome, "M", " Chrome,Firefox,firefox", {}},  // exact names only
         {{kChrome, kFirefox}, "org.gnome.Epiphany.desktop", "M", "DEFAULT", {}},
+        {{kChrome, kFirefox}, "org.mozilla.firefox", "M", "DEFAULT", {}},  // case counts
         {{kFirefox}, kFirefox, "M", "Chrome,,FireFox", {kFirefox}},
     };
     for (const auto& c : cases) {
@@ -125,34 +127,6 @@ TEST_F(Deployment, DefaultSelectionFollowsModeAndList) {
         }
         EXPECT_EQ(selected, c.expected) << c.mode << " " << c.list;
     }
-}
-
-// The page's PKCS#12 and its password are the crypto tests' (BrowserFormOpensWithTheUserId).
-TEST_F(Deployment, PageCarriesTheBlockLiterallyAndOnlyTheNewestPageStays) {
-    install({kChrome, kFirefox}, kChrome);
-    configure("M", "ALL");
-    writeTemplate("<html><script>\n#importCertInfo#\n</script>憑證 $1 \\n</html>");
-    const std::string pfx = makePfx("/CN=A123456789-00/O=Bank/C=TW", "Pfx-pw");
-    const std::string voxa = desktop.homePath() + "/.voxa";
-    fs::create_directories(voxa);
-    OpensslTool::writeFile(voxa + "/notes.txt", std::string("keep"));
-    OpensslTool::writeFile(voxa + "/VOXADepCert.1.html", std::string("old"));
-    ASSERT_EQ(deploy(pfx, "Pfx-pw"), 0);
-    auto names = pages();
-    ASSERT_EQ(names.size(), 2u);
-    EXPECT_EQ(names[1], "notes.txt");
-    EXPECT_TRUE(lib.util().regexMatch(names[0], "VOXADepCert\\.[0-9]{17}\\.html"));
-    const std::string page = pageText(names[0]);
-    EXPECT_EQ(page.rfind("<html><script>\nvar certInfo={\n\"cn\":\"A123456789-00\",\n", 0), 0u);
-    EXPECT_NE(page.find("\"subject\":\"CN=A123456789-00, O=Bank, C=TW\",\n"), std::string::npos);
-    EXPECT_NE(page.find(",\n};\n</script>憑證 $1 \\n</html>"), std::string::npos) << page;
-    EXPECT_EQ(modeOf(voxa + "/" + names[0]), 0600);
-    // Each browser was asked to open the page's address.
-    ASSERT_EQ(desktop.opened.size(), 2u);
-    EXPECT_EQ(desktop.opened[0].appPath, "/apps/com.google.Chrome.desktop");
-    EXPECT_EQ(desktop.opened[1].urls, std::vector<std::string>{"file:///" + voxa + "/" + names[0]});
-    ASSERT_EQ(deploy(pfx, "Pfx-pw"), 0);
-    EXPECT_EQ(pages().size(), 2u);  // the newer page replaced the older one
 }
 
 TEST_F(Deployment, HostileNamesStayInsideTheirStrings) {
@@ -202,30 +176,43 @@ TEST_F(Deployment, OnlyAnHttpsTemplateThatArrivedIsUsed) {
     }
 }
 
-// Snap and Flatpak browsers may not read ~/.voxa: they get their page in the download folder.
-TEST_F(Deployment, SandboxedBrowsersOpenTheirPageFromTheDownloadFolder) {
+// The template is filled literally; each deployment replaces the earlier pages. Snap and
+// Flatpak browsers may not read ~/.voxa: they get their page in the download folder. The
+// page's PKCS#12 and its password are the crypto tests' (BrowserFormOpensWithTheUserId).
+TEST_F(Deployment, PageGoesToVoxaAndForSandboxedBrowsersToTheDownloadFolderReplacingEarlierOnes) {
     install({kChrome, kFirefox}, kChrome);
     desktop.apps[kFirefox].sandboxed = true;  // the snap, say
+    const std::string voxa = desktop.homePath() + "/.voxa";
     const std::string downloads = desktop.homePath() + "/下載";
     desktop.downloadFolder = downloads;
     configure("M", "ALL");
-    writeTemplate("<p>#importCertInfo#</p>");
-    const std::string pfx = makePfx("/CN=A123456789-00", "pw");
+    writeTemplate("<html><script>\n#importCertInfo#\n</script>憑證 $1 \\n</html>");
+    const std::string pfx = makePfx("/CN=A123456789-00/O=Bank/C=TW", "pw");
+    fs::create_directories(voxa);
+    OpensslTool::writeFile(voxa + "/notes.txt", std::string("keep"));
+    OpensslTool::writeFile(voxa + "/VOXADepCert.1.html", std::string("old"));
     ASSERT_EQ(deploy(pfx, "pw"), 0);
     const auto names = pages();
-    ASSERT_EQ(names.size(), 1u);
-    ASSERT_EQ(pages(downloads), names);
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_EQ(names[1], "notes.txt");
+    EXPECT_TRUE(lib.util().regexMatch(names[0], "VOXADepCert\\.[0-9]{17}\\.html"));
+    ASSERT_EQ(pages(downloads), std::vector<std::string>{names[0]});
+    const std::string page = pageText(names[0]);
+    EXPECT_EQ(page.rfind("<html><script>\nvar certInfo={\n\"cn\":\"A123456789-00\",\n", 0), 0u);
+    EXPECT_NE(page.find("\"subject\":\"CN=A123456789-00, O=Bank, C=TW\",\n"), std::string::npos);
+    EXPECT_NE(page.find(",\n};\n</script>憑證 $1 \\n</html>"), std::string::npos) << page;
+    EXPECT_EQ(modeOf(voxa + "/" + names[0]), 0600);
     EXPECT_EQ(modeOf(downloads + "/" + names[0]), 0600);
     ASSERT_EQ(desktop.opened.size(), 2u);
-    EXPECT_EQ(desktop.opened[0].urls,
-              std::vector<std::string>{"file:///" + desktop.homePath() + "/.voxa/" + names[0]});
+    EXPECT_EQ(desktop.opened[0].appPath, "/apps/com.google.Chrome.desktop");
+    EXPECT_EQ(desktop.opened[0].urls, std::vector<std::string>{"file:///" + voxa + "/" + names[0]});
     EXPECT_EQ(desktop.opened[1].urls,
               std::vector<std::string>{"file:///" + downloads + "/" + names[0]});
 
     // The next deployment, for the sandboxed browser only, removes the earlier pages from both
     // folders and writes none into ~/.voxa.
     ASSERT_EQ(lib.deployCert(pfx, "pw", {StringMap{{"bundleId", kFirefox}}}), 0);
-    EXPECT_TRUE(pages().empty());
+    EXPECT_EQ(pages(), std::vector<std::string>{"notes.txt"});
     ASSERT_EQ(pages(downloads).size(), 1u);
     EXPECT_NE(pages(downloads)[0], names[0]);
 }

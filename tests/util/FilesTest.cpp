@@ -134,22 +134,4 @@ TEST_F(Files, ReadersGiveNothingForMissingFilesFoldersOrNonUtf8Text) {
     EXPECT_EQ(util.getFile(home + "/empty"), Bytes{});
 }
 
-TEST_F(Files, BrowserListFollowsTheFixedOrderAndMarksTheDefaultCaseSensitively) {
-    EXPECT_TRUE(util.getBrowserInfo().empty());
-    desktop.apps["org.mozilla.Firefox"] = {"/p/firefox-esr.desktop", "Firefox ESR", "115.9.1", ""};
-    desktop.apps["com.google.Chrome"] = {"/p/chromium.desktop", "Chromium", "", ""};
-    desktop.defaultHandler = "org.mozilla.Firefox";
-    auto browsers = util.getBrowserInfo();
-    ASSERT_EQ(browsers.size(), 2u);
-    EXPECT_EQ(browsers[0].at("bundleId"), "com.google.Chrome");
-    EXPECT_EQ(browsers[0].at("defaultBrowser"), "N");
-    EXPECT_EQ(browsers[1], (StringMap{{"bundleId", "org.mozilla.Firefox"},
-                                      {"name", "Firefox ESR"},
-                                      {"path", "/p/firefox-esr.desktop"},
-                                      {"version", "115.9.1"},
-                                      {"defaultBrowser", "Y"}}));
-    desktop.defaultHandler = "org.mozilla.firefox";
-    EXPECT_EQ(util.getBrowserInfo()[1].at("defaultBrowser"), "N");
-}
-
 }  // namespace
