@@ -191,10 +191,13 @@ TEST_F(Deployment, PageGoesToVoxaAndForSandboxedBrowsersToTheDownloadFolderRepla
     fs::create_directories(voxa);
     OpensslTool::writeFile(voxa + "/notes.txt", std::string("keep"));
     OpensslTool::writeFile(voxa + "/VOXADepCert.1.html", std::string("old"));
+    const std::string folder = "VOXADepCert.99999999999999999.html";  // a folder is no page
+    fs::create_directory(voxa + "/" + folder);
     ASSERT_EQ(deploy(pfx, "pw"), 0);
     const auto names = pages();
-    ASSERT_EQ(names.size(), 2u);
-    EXPECT_EQ(names[1], "notes.txt");
+    ASSERT_EQ(names.size(), 3u);
+    EXPECT_EQ(std::vector(names.begin() + 1, names.end()),
+              (std::vector<std::string>{folder, "notes.txt"}));
     EXPECT_TRUE(lib.util().regexMatch(names[0], "VOXADepCert\\.[0-9]{17}\\.html"));
     ASSERT_EQ(pages(downloads), std::vector<std::string>{names[0]});
     const std::string page = pageText(names[0]);
@@ -212,7 +215,7 @@ TEST_F(Deployment, PageGoesToVoxaAndForSandboxedBrowsersToTheDownloadFolderRepla
     // The next deployment, for the sandboxed browser only, removes the earlier pages from both
     // folders and writes none into ~/.voxa.
     ASSERT_EQ(lib.deployCert(pfx, "pw", {StringMap{{"bundleId", kFirefox}}}), 0);
-    EXPECT_EQ(pages(), std::vector<std::string>{"notes.txt"});
+    EXPECT_EQ(pages(), (std::vector<std::string>{folder, "notes.txt"}));
     ASSERT_EQ(pages(downloads).size(), 1u);
     EXPECT_NE(pages(downloads)[0], names[0]);
 }

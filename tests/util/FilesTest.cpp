@@ -54,7 +54,28 @@ class Files : public testing::Test {
     pid_t lastChild = 0;
 };
 
-TEST_F(Files, WritesAreOwnerOnlyOnNormalisedPathsAndLeaveNoTemporaryFile) {
+// The properties store of each user's PFX path and encrypted password.
+class Properties : public Files {
+  protected:
+    // Two-key triple DES under MD5 of the compiled-in key material, computed by the openssl
+    // tool from the material itself.
+    std::string opensslDes3(const std::string& plain) {
+        OpensslTool::writeFile(home + "/material", std::string("4B2F9A0C71D35E86A4C0193B7E5D2F68"));
+        OpensslTool::writeFile(home + "/plain", plain);
+        const auto digest = OpensslTool::run({"dgst", "-md5", "-r", home + "/material"});
+        return OpensslTool::run({"enc", "-des-ede-cbc", "-K", digest.value_or("").substr(0, 32),
+                                 "-iv", "0000000000000000", "-in", home + "/plain", "-base64",
+                                 "-A"})
+            .value_or("<failed>");
+    }
+    void writeStore(const std::string& text) { OpensslTool::writeFile(path, text); }
+    std::string readStore() { return util.getFileAsStr(path).value_or("<missing>"); }
+
+    std::string path = home + "/NorvaleCertApplet.Properties";
+    std::string pfx = "unchanged", password = "unchanged";
+};
+
+TEST_F(Files, WritesAreOwnerOnlyOnNormalisedPathsAndNeverEmpty) {
     ASSERT_TRUE(util.saveFile(home + "/.voxa/deep\\key.p8", Bytes{'k'}));
     EXPECT_EQ(util.getFile(home + "/.voxa/deep/key.p8"), Bytes{'k'});
     EXPECT_EQ(modeOf(home + "/.voxa/deep/key.p8"), 0600);
@@ -66,19 +87,12 @@ TEST_F(Files, WritesAreOwnerOnlyOnNormalisedPathsAndLeaveNoTemporaryFile) {
     EXPECT_EQ(util.getFileAsStr(home + "/user.pfx"), "new");
     EXPECT_EQ(modeOf(home + "/user.pfx"), 0600);
     EXPECT_EQ(entriesOf(home), (std::vector<std::string>{".voxa", "user.pfx"}));
-    // Empty data or a blank path writes nothing and makes no folder.
+    // Empty data, a blank path or text Big5 cannot carry writes nothing and makes no folder;
+    // that text goes out as Big5 is the deployment tests' (they read the page back).
     EXPECT_FALSE(util.saveFile(home + "/new/x.bin", Bytes{}));
     EXPECT_FALSE(util.saveFile("  \t", Bytes{1}));
+    EXPECT_FALSE(util.saveFile(home + "/new/emoji.html", std::string("😀")));
     EXPECT_FALSE(fs::exists(home + "/new"));
-}
-
-TEST_F(Files, TextIsWrittenAsBig5AndNothingWhenBig5CannotCarryIt) {
-    const std::string path = home + "/page.html";
-    ASSERT_TRUE(util.saveFile(path, std::string("憑證")));
-    EXPECT_EQ(util.getFile(path), (Bytes{0xbe, 0xcc, 0xc3, 0xd2}));
-    EXPECT_FALSE(util.getFileAsStr(path).has_value());  // Big5 bytes are not UTF-8
-    EXPECT_FALSE(util.saveFile(home + "/emoji.html", std::string("😀")));
-    EXPECT_FALSE(fs::exists(home + "/emoji.html"));
 }
 
 TEST_F(Files, AFailedWriteIsReportedAndLeavesThePreviousFileWhole) {
@@ -108,20 +122,6 @@ TEST_F(Files, ANextWriteRemovesTheTemporaryFileOfAKilledOne) {
     EXPECT_EQ(entriesOf(home), kept);
 }
 
-TEST_F(Files, RemovingByPatternSparesFoldersAndOtherNames) {
-    const std::string folder = home + "/.voxa";
-    for (const char* name :
-         {"VOXADepCert.20240101120000123.html", "20240101120000123.p8", "notes.txt"}) {
-        ASSERT_TRUE(util.saveFile(folder + "/" + name, Bytes{'x'}));
-    }
-    fs::create_directory(folder + "/VOXADepCert.20240101120000999.html");
-    util.removeFile(folder, "^VOXADepCert\\.[0-9]{17}\\.html$");
-    EXPECT_EQ(entriesOf(folder),
-              (std::vector<std::string>{"20240101120000123.p8",
-                                        "VOXADepCert.20240101120000999.html", "notes.txt"}));
-    util.removeFile(home + "/missing", ".*");  // nothing to list, nothing happens
-}
-
 TEST_F(Files, ReadersGiveNothingForMissingFilesFoldersOrNonUtf8Text) {
     fs::create_directory(home + "/folder");  // a stream would throw here
     OpensslTool::writeFile(home + "/bad.txt", Bytes{0xc3, 0x28});
@@ -132,6 +132,105 @@ TEST_F(Files, ReadersGiveNothingForMissingFilesFoldersOrNonUtf8Text) {
     EXPECT_FALSE(util.getFileAsStr(home + "/bad.txt").has_value());
     OpensslTool::writeFile(home + "/empty", std::string());
     EXPECT_EQ(util.getFile(home + "/empty"), Bytes{});
+}
+
+TEST_F(Properties, PasswordCipherMatchesTheOpensslToolAndRefusesMalformedText) {
+    for (const std::string plain : {"A123456789", "1234567", "12345678", "密碼Pass!"}) {
+        const std::string expected = opensslDes3(plain);
+        EXPECT_EQ(util.des3cbcEncrypt(plain), expected) << plain;
+        EXPECT_EQ(util.des3cbcDecrypt(util.base64Decode(expected).value_or(Bytes{})), plain);
+    }
+    Bytes badPadding = *util.base64Decode(util.des3cbcEncrypt("secret"));
+    badPadding.back() ^= 0x55;  // the last block decrypts to garbage padding
+    for (const auto& cipherText : {Bytes{}, Bytes(7, 1), Bytes(4104, 0), badPadding}) {
+        EXPECT_FALSE(util.des3cbcDecrypt(cipherText).has_value()) << cipherText.size();
+    }
+    EXPECT_NE(desktop.logText().find("erorCode=-4"), std::string::npos);
+    // Stored values that do not decode are no password either.
+    const std::string pw = util.des3cbcEncrypt("A123456789");
+    for (const auto& stored : {std::string("not base64!"), std::string("QUJD"),
+                               pw.substr(0, 12) + "\r" + pw.substr(12)}) {
+        writeStore("X_PfxFileName=/p/X.pfx\nX_Password=" + stored + "\n");
+        EXPECT_FALSE(util.loadFromProperties("X", pfx, password)) << stored;
+    }
+    EXPECT_EQ(password, "unchanged");
+}
+
+TEST_F(Properties, RecordingReplacesOwnEntriesKeepsOthersAndDropsUnreadableLines) {
+    writeStore("keep=1\nbroken line\n");
+    ASSERT_TRUE(util.saveToProperties("A123456789", "/home/a/A.pfx", "first"));
+    ASSERT_TRUE(util.saveToProperties("B223456789", "/home/b/B.pfx", "other"));
+    ASSERT_TRUE(util.saveToProperties("A123456789", "/home/a/x=y.pfx", "second"));
+    EXPECT_FALSE(util.loadFromProperties("C323456789", pfx, password));
+    ASSERT_TRUE(util.loadFromProperties("B223456789", pfx, password));
+    EXPECT_EQ(password, "other");
+    ASSERT_TRUE(util.loadFromProperties("A123456789", pfx, password));
+    EXPECT_EQ(pfx, "/home/a/x=y.pfx");
+    EXPECT_EQ(password, "second");
+    const std::string text = readStore();
+    EXPECT_NE(text.find("keep=1\n"), std::string::npos) << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 5) << text;
+    EXPECT_EQ(text.back(), '\n');
+    EXPECT_EQ(modeOf(path), 0600u);
+}
+
+// The ID number is the default PFX password and the browser form's password: the log shows
+// its first and last characters only, in the path too.
+TEST_F(Properties, NoPasswordCipherTextOrIdNumberIsLogged) {
+    ASSERT_TRUE(util.saveToProperties("A123456789", "/home/a/A123456789_S.pfx", "TopSecret1"));
+    const std::string log = desktop.logText();
+    EXPECT_NE(log.find("save to properties idno=A********9 pfxPath=/home/a/A********9_S.pfx"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(log.find("A123456789"), std::string::npos) << log;
+    EXPECT_EQ(log.find("TopSecret1"), std::string::npos);
+    EXPECT_EQ(log.find(util.des3cbcEncrypt("TopSecret1")), std::string::npos);
+}
+
+// A line break in a value would add lines, maybe another user's, to the store.
+TEST_F(Properties, ValuesWithLineBreaksAreNeverWritten) {
+    ASSERT_TRUE(util.saveToProperties("A123456789", "/p/A.pfx", "pw"));
+    const std::string before = readStore();
+    const std::pair<std::string, std::string> cases[] = {
+        {"A123456789", "/p/x.pfx\nB223456789_PfxFileName=/p/evil.pfx"},
+        {"A123456789", "/p/x.pfx\rB=1"},
+        {"A123456789", "/p/x\xe2\x80\xa8.pfx"},  // a separator the reader splits at too
+        {"A1\n2", "/p/x.pfx"},
+    };
+    for (const auto& [idno, pfx] : cases) {
+        EXPECT_FALSE(util.saveToProperties(idno, pfx, "pw")) << pfx;
+        EXPECT_EQ(readStore(), before) << pfx;
+    }
+}
+
+// A folder where the store should be: nothing read, the write reported, no exception.
+TEST_F(Properties, AFolderInPlaceOfTheStoreIsReportedNotThrown) {
+    std::filesystem::create_directory(path);
+    EXPECT_FALSE(util.propertiesFileToDictionary(path).has_value());
+    EXPECT_FALSE(util.saveToProperties("A123456789", "/p/A.pfx", "pw"));
+    EXPECT_FALSE(util.loadFromProperties("A123456789", pfx, password));
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+}
+
+TEST_F(Properties, FileFormatRules) {
+    const std::string pw = util.des3cbcEncrypt("12345678");  // ends in "=" padding
+    ASSERT_EQ(pw.back(), '=');
+    const std::pair<std::string, std::optional<StringMap>> cases[] = {
+        {"A_PfxFileName=/p/A.pfx\r\nA_Password=" + pw + "\r\n",
+         StringMap{{"A_PfxFileName", "/p/A.pfx"}, {"A_Password", pw}}},
+        {"A_PfxFileName=/p/a=b.pfx\nother=1\n",  // "=" in a path is part of the path
+         StringMap{{"A_PfxFileName", "/p/a=b.pfx"}, {"other", "1"}}},
+        {"x=A_PfxFileName=y\n", std::nullopt},
+        {"k=v\xe2\x80\xa8k2=v2", StringMap{{"k", "v"}, {"k2", "v2"}}},  // a Unicode separator
+        {"k=1\nk=2\n", StringMap{{"k", "2"}}},                          // the later line wins
+        {"junk\nno equals here\n\n", std::nullopt},
+        {"a=b=c\n", std::nullopt},
+    };
+    for (const auto& [text, expected] : cases) {
+        writeStore(text);
+        EXPECT_EQ(util.propertiesFileToDictionary(path), expected) << text;
+    }
+    EXPECT_FALSE(util.propertiesFileToDictionary(home + "/missing").has_value());
 }
 
 }  // namespace

@@ -5,9 +5,6 @@
 #include "ui/DepCertWindowController.h"
 #include "ui/DepCertWindowControllerDelegate.h"
 #include "ui/DialogFakes.h"
-#include "ui/UserAgreementWindowController.h"
-#include "ui/UserAgreementWindowView.h"
-#include "ui/ZOLTDGDataSource.h"
 
 namespace {
 
@@ -84,44 +81,6 @@ TEST(DepCertWindow, ClicksFollowTheModeAndOkListsSafariChromeFirefox) {
                   none ? std::vector<std::string>{} : std::vector<std::string>{c.handedBack});
         EXPECT_EQ(host.sheetResults, none ? std::vector<int>{} : std::vector<int>{1});
     }
-}
-
-struct FakeAgreementView final : UserAgreementWindowView {
-    void loadAgreementPage(const std::string& name, const std::string& type) override {
-        page = name + "." + type;
-    }
-    bool isAgreeChecked() const override { return checked; }
-    void setAgreeChecked(bool on) override { checked = on; }
-    void setNextStepEnabled(bool on) override { nextEnabled = on; }
-    std::string page;
-    bool checked = true;
-    bool nextEnabled = true;
-};
-
-TEST(UserAgreementWindow, NextFollowsTheBoxAndOnlyATickedBoxConfirms) {
-    ScriptedDialogHost host;
-    FakeAgreementView view;
-    UserAgreementWindowController window(host, view);
-    window.windowDidLoad();
-    EXPECT_EQ(view.page, "UserAgreement.html");
-    EXPECT_FALSE(view.checked || view.nextEnabled);
-    window.btnNextStepOnClick();  // not agreed: nothing happens
-    for (bool ticked : {true, false, true}) {
-        view.checked = ticked;
-        window.chkUserAgreeOnClick();
-        EXPECT_EQ(view.nextEnabled, ticked);
-    }
-    window.btnNextStepOnClick();
-    window.btnCancelOnClick();  // the sheet has ended already
-    EXPECT_EQ(host.sheetResults, std::vector<int>{1});
-}
-
-// The workflow tests read whole tables; a cell that is not there must read as nothing.
-TEST(ZOLTDGDataSource, NothingOutsideTheRowsOrColumns) {
-    ZOLTDGDataSource source;
-    source.addDataItem({{"Column1", "CN"}});
-    EXPECT_EQ(source.objectValueForTableColumn("Column2", 0), std::nullopt);
-    EXPECT_EQ(source.objectValueForTableColumn("Column1", 1), std::nullopt);
 }
 
 }  // namespace
