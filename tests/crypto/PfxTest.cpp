@@ -17,13 +17,14 @@ using namespace crypto_result;
 
 class Pfx : public testing::Test {
   protected:
+    // The key's file and text; the certificate's file and base64 DER.
     struct Customer {
-        std::string key, cert, b64;  // key as PEM text; certificate as a PEM file and base64 DER
+        std::string keyPath, key, cert, b64;
     };
     static Customer make(const std::string& subject, const std::string& serial) {
         std::string keyPath;
         const std::string cert = pki->issue(pki->newRequest(subject, keyPath), serial);
-        return {OpensslTool::readText(keyPath), cert, pki->certBase64(cert)};
+        return {keyPath, OpensslTool::readText(keyPath), cert, pki->certBase64(cert)};
     }
     static void SetUpTestSuite() {
         pki = new TestPki();
@@ -96,19 +97,11 @@ TEST_F(Pfx, BundleWithoutBasicConstraintsTakesTheFirstCertificate) {
 }
 
 TEST_F(Pfx, OpensFilesOtherToolsWrote) {
-    const std::string chain = pki->concat({pki->issuingCert(), pki->rootCert()});
-    for (bool legacy : {true, false}) {
-        const std::string path = pki->file(legacy ? "legacy.pfx" : "modern.pfx");
-        const std::string keyPath = pki->file("customer.key");
-        OpensslTool::writeFile(keyPath, customer.key);
-        std::vector<std::string> args{"pkcs12",   "-export",     "-inkey",    keyPath,
-                                      "-in",      customer.cert, "-certfile", chain,
-                                      "-passout", "pass:pw",     "-out",      path};
-        if (legacy) args.push_back("-legacy");
-        ASSERT_TRUE(OpensslTool::run(args).has_value());
-        EXPECT_EQ(load(path, "pw"), 0) << path;
+    for (const auto& options : {std::vector<std::string>{"-legacy"}, std::vector<std::string>{}}) {
+        const std::string path = pki->pkcs12(customer.cert, customer.keyPath, "pw", options);
+        EXPECT_EQ(load(path, "pw"), 0) << options.size();
         EXPECT_EQ(loaded["serial"], "12A");
-        EXPECT_EQ(load(path, "wrong"), kPfxWrongPassword) << path;
+        EXPECT_EQ(load(path, "wrong"), kPfxWrongPassword) << options.size();
     }
 }
 

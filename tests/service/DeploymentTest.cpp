@@ -84,11 +84,7 @@ class Deployment : public testing::Test {
     // A PFX for the subject, made by the openssl tool.
     std::string makePfx(const std::string& subject, const std::string& password) {
         std::string key;
-        const std::string cert = pki->issue(pki->newRequest(subject, key), "0x2A");
-        const std::string path = desktop.homePath() + "/customer.pfx";
-        OpensslTool::run({"pkcs12", "-export", "-legacy", "-inkey", key, "-in", cert, "-passout",
-                          "pass:" + password, "-out", path});
-        return path;
+        return pki->pkcs12(pki->issue(pki->newRequest(subject, key), "0x2A"), key, password);
     }
 
     static inline TestHttpsServer* server = nullptr;

@@ -10,7 +10,8 @@
 class TempDir {
   public:
     TempDir() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "norvale-test-XXXXXX").string();
+        std::string tmpl =
+            (std::filesystem::temp_directory_path() / "norvale-test-XXXXXX").string();
         if (mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
         path_ = tmpl;
     }

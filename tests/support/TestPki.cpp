@@ -95,3 +95,19 @@ std::string TestPki::concat(const std::vector<std::string>& paths) {
     OpensslTool::writeFile(out, text);
     return out;
 }
+
+std::string TestPki::pkcs12(const std::string& certPath, const std::string& keyPath,
+                            const std::string& password, const std::vector<std::string>& options) {
+    const std::string out = next(".pfx");
+    std::vector<std::string> args{
+        "pkcs12",           "-export", "-in", certPath,    "-passout",
+        "pass:" + password, "-out",    out,   "-certfile", concat({issuingCert_, rootCert_})};
+    if (keyPath.empty()) {
+        args.push_back("-nokeys");
+    } else {
+        args.insert(args.end(), {"-inkey", keyPath});
+    }
+    args.insert(args.end(), options.begin(), options.end());
+    mustRun(args);
+    return out;
+}
