@@ -32,6 +32,7 @@ TEST_F(Session, FuturesCustomerIsRedirectedOnceAndAFailedRedirectIsForgotten) {
     EXPECT_EQ(next.login("F123456789", "demo1234", errMsg), kLoginRefused);
     EXPECT_EQ(errMsg, "請改用期貨系統");
     EXPECT_EQ(count("doLogin"), 4);  // stock, then futures once: a second "997" ends it
+    EXPECT_NE(next.getCustType(), "FT");
     service.reset();
     ASSERT_EQ(next.login("A123456789", "demo1234", errMsg), kOk) << errMsg;
     EXPECT_EQ(next.getCustType(), "S");
