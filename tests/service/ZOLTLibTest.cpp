@@ -14,24 +14,6 @@ class ZOLTLibOffline : public testing::Test {
     ZOLTLib lib{desktop, ServiceEndpoint{"svc.example:8443", "", ""}};
 };
 
-TEST_F(ZOLTLibOffline, AddressesFollowCustomerTypeAndSession) {
-    const struct {
-        std::optional<std::string> custType, sessionId;
-        std::string expected;
-    } cases[] = {
-        {std::nullopt, std::nullopt, "STK/api/doLogin"},
-        {"FT", std::nullopt, "FT/api/doLogin"},
-        {"ft", std::nullopt, "STK/api/doLogin"},
-        {"S", "S1", "STK/api/SID:S1/doLogin"},
-        {"FT", "", "FT/api/doLogin"},
-    };
-    for (const auto& c : cases) {
-        lib.setCustType(c.custType);
-        lib.setSessionId(c.sessionId);
-        EXPECT_EQ(lib.getTargetUrl("doLogin"), "https://svc.example:8443/PLOVR_" + c.expected);
-    }
-}
-
 TEST_F(ZOLTLibOffline, PfxPathPlaceholdersAreReplacedInOrderOnce) {
     const std::string home = desktop.homePath();
     lib.setSvrCfg(StringMap{{"default.macPfxFilePath", "#userHome#/"},
@@ -109,11 +91,9 @@ TEST_F(ZOLTLibOffline, CountsAreTheLeadingInteger) {
     for (const auto& [text, value] : cases) EXPECT_EQ(ZOLTLib::leadingInt(text), value) << text;
 }
 
-TEST(ErrorTable, KnownCodesHaveTextsAndOthersTheirNumber) {
-    EXPECT_EQ(ErrorMessages::lookup(52303), "憑證檔密碼錯誤。");
-    EXPECT_EQ(ErrorMessages::lookup(54103), "無法取得憑證作業狀態，請重新登入。");
-    EXPECT_EQ(ErrorMessages::lookup(12345), "12345");
-    EXPECT_EQ(ErrorMessages::lookup(-1), "-1");
+// Known codes' texts and the fallback to the number are the workflow tests'
+// (ErrorMessagesFallBackToTheCode).
+TEST(ErrorTable, ParseKeepsEqualsInTextsAndSkipsCommentsAndBadLines) {
     EXPECT_EQ(ErrorMessages::parse("# note\r\n1=a=b\r\nbad line\n2=\n"),
               (std::map<std::string, std::string>{{"1", "a=b"}, {"2", ""}}));
 }
