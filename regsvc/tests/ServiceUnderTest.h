@@ -1,16 +1,30 @@
 #pragma once
 
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
 #include <filesystem>
 #include <optional>
 #include <string>
 
 #include "Config.h"
 #include "DemoCa.h"
+#include "OpensslCli.h"
 #include "Registry.h"
 #include "Store.h"
 
-// The service's rules from its demo configuration, with state in a temporary folder and no
-// network in between: what arrives here has already left the envelope.
+// A fresh folder under the system's temporary folder, removed with everything in it.
+struct ScratchFolder {
+    ScratchFolder() {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "regsvc-XXXXXX").string();
+        path = mkdtemp(tmpl.data());
+    }
+    ~ScratchFolder() { std::filesystem::remove_all(path); }
+    std::string path;
+};
+
+// The service's rules from its demo configuration, with state in a folder and no network in
+// between: what arrives here has already left the envelope.
 class ServiceUnderTest {
   public:
     explicit ServiceUnderTest(const std::string& folder) : store_(folder + "/state.json") {
@@ -22,26 +36,23 @@ class ServiceUnderTest {
     }
 
     Registry& registry() { return *registry_; }
-    Config& config() { return config_; }
+    const Config& config() const { return config_; }
 
     // Logs in and keeps the session for later calls; returns the answer.
     Answer login(const std::string& id, const std::string& password, bool futures = false) {
         Answer answer =
             registry_->handle({"doLogin", futures, std::nullopt, {{"id", id}, {"pwd", password}}});
-        for (const auto& [name, value] : answer.fields) {
-            if (name == "sessionId") sessionId_ = value;
-        }
+        if (answer.rtnCode == "0") sessionId_ = field(answer, "sessionId");
         return answer;
     }
     Answer call(const std::string& action, std::map<std::string, std::string> params) {
         return registry_->handle({action, false, sessionId_, std::move(params)});
     }
     static std::string field(const Answer& answer, const std::string& name) {
-        for (const auto& [key, value] : answer.fields) {
-            if (key == name) return value;
-        }
-        for (const auto& [key, value] : answer.certInfo) {
-            if (key == name) return value;
+        for (const auto* fields : {&answer.fields, &answer.certInfo}) {
+            for (const auto& [key, value] : *fields) {
+                if (key == name) return value;
+            }
         }
         return "";
     }
@@ -52,4 +63,18 @@ class ServiceUnderTest {
     Store store_;
     std::optional<Registry> registry_;
     std::optional<std::string> sessionId_;
+};
+
+// A logged-in demo customer, with the openssl tool at hand in the same folder.
+class LoggedIn : public testing::Test {
+  protected:
+    LoggedIn() { service.login("A123456789", "demo1234"); }
+    static std::string get(const Answer& a, const std::string& name) {
+        return ServiceUnderTest::field(a, name);
+    }
+
+    ScratchFolder folder;
+    OpensslCli tool{folder.path};
+    ServiceUnderTest service{folder.path};
+    const std::string cn = "A123456789-00";
 };

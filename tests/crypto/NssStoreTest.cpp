@@ -33,20 +33,12 @@ class NssStoreTest : public testing::Test {
     }
     static void TearDownTestSuite() { delete pki; }
 
-    // A PKCS#12 file made by openssl with the CA certificates; "-legacy" for the protection
-    // browsers have read longest, "-nokeys" for one without the key.
+    // "-legacy" for the protection browsers have read longest, "-nokeys" for none of the key.
     static std::string pfxFile(const Issued& issued, const std::string& password,
                                const std::string& option = "") {
-        const std::string path = pki->file("p" + std::to_string(++files) + ".pfx");
-        std::vector<std::string> args{"pkcs12",   "-export",          "-in",  issued.cert,
-                                      "-passout", "pass:" + password, "-out", path};
-        if (option != "-nokeys") {
-            const auto chain = pki->concat({pki->issuingCert(), pki->rootCert()});
-            args.insert(args.end(), {"-inkey", issued.key, "-certfile", chain});
-        }
-        if (!option.empty()) args.push_back(option);
-        if (!OpensslTool::run(args)) throw std::runtime_error("openssl pkcs12 failed");
-        return path;
+        return pki->pkcs12(
+            issued.cert, option == "-nokeys" ? "" : issued.key, password,
+            option == "-legacy" ? std::vector<std::string>{option} : std::vector<std::string>{});
     }
 
     std::string newDb(const std::string& primaryPassword = "") {
@@ -65,7 +57,6 @@ class NssStoreTest : public testing::Test {
 
     static inline TestPki* pki = nullptr;
     static inline Issued current, older;
-    static inline int files = 0;
     TempDir home;
     int dbs = 0, prompts = 0;
     std::string sha1;

@@ -48,11 +48,8 @@ TEST(BrowserDeployment, ReportsEveryStoreAndSeesTheBrowsersBehindAfterARenewal) 
     auto issue = [&](const std::string& serial) {
         std::string key;
         const std::string cert = pki.issue(pki.newRequest("/CN=A123456789-00", key), serial);
-        const std::string pfx = pki.file(serial + ".pfx");
-        OpensslTool::run({"pkcs12", "-export", "-in", cert, "-inkey", key, "-passout",
-                          "pass:A123456789", "-out", pfx});
         return Cert{cert,
-                    OpensslTool::readFile(pfx),
+                    OpensslTool::readFile(pki.pkcs12(cert, key, "A123456789")),
                     {{"certHash", NssTool::fingerprint(cert)}, {"cn", "A123456789-00"}}};
     };
     const Cert old = issue("0x40"), renewed = issue("0x41");

@@ -12,68 +12,44 @@ const StoredCertificate kActive{"AA11", "A123456789-01", "20270101000000"};
 const StoredCertificate kOlder{"BB22", "A123456789-00", "20260101000000"};
 const StoredCertificate kStranger{"CC33", "B223456789-00", "20270101000000"};
 
+// 'A' the active certificate, 'O' an older one of the customer, 'S' a stranger's, '-' none.
+std::optional<StoredCertificate> cert(char c) {
+    if (c == '-') return std::nullopt;
+    return c == 'A' ? kActive : c == 'O' ? kOlder : kStranger;
+}
+
 TEST(StoreVerdict, SaysWhatAStoreHoldsAndWhoIsBehind) {
-    using Cert = std::optional<StoredCertificate>;
     const struct {
         const char* name;
-        std::vector<StoredCertificate> held;
-        Cert lastActive, local;
+        std::string held;
+        char lastActive, local;
         Holds holds;
         Behind behind;
     } cases[] = {
-        {"all three agree", {kActive}, kActive, kActive, Holds::LastActive, Behind::Nothing},
-        {"older one kept beside",
-         {kOlder, kActive},
-         kActive,
-         kActive,
-         Holds::LastActive,
-         Behind::Nothing},
-        {"renewed, browser not yet", {kOlder}, kActive, kActive, Holds::Older, Behind::Store},
-        {"empty store", {}, kActive, kActive, Holds::None, Behind::Store},
-        {"another customer's is not older",
-         {kStranger},
-         kActive,
-         kActive,
-         Holds::None,
-         Behind::Store},
-        {"stale PFX, browser right",
-         {kActive},
-         kActive,
-         kOlder,
-         Holds::LastActive,
-         Behind::LocalPfx},
-        {"stale PFX deployed", {kOlder}, kActive, kOlder, Holds::Local, Behind::StoreAndPfx},
-        {"no PFX loaded", {kActive}, kActive, std::nullopt, Holds::LastActive, Behind::LocalPfx},
-        {"no PFX, nothing deployed", {}, kActive, std::nullopt, Holds::None, Behind::StoreAndPfx},
-        {"service silent, store has the PFX's",
-         {kOlder},
-         std::nullopt,
-         kOlder,
-         Holds::Local,
-         Behind::Unknown},
-        {"service silent, store lacks the PFX's",
-         {kStranger},
-         std::nullopt,
-         kActive,
-         Holds::None,
-         Behind::Store},
-        {"nothing to compare with",
-         {kActive},
-         std::nullopt,
-         std::nullopt,
-         Holds::None,
-         Behind::Unknown},
+        {"all three agree", "A", 'A', 'A', Holds::LastActive, Behind::Nothing},
+        {"older one kept beside", "OA", 'A', 'A', Holds::LastActive, Behind::Nothing},
+        {"renewed, browser not yet", "O", 'A', 'A', Holds::Older, Behind::Store},
+        {"empty store", "", 'A', 'A', Holds::None, Behind::Store},
+        {"another customer's is not older", "S", 'A', 'A', Holds::None, Behind::Store},
+        {"stale PFX, browser right", "A", 'A', 'O', Holds::LastActive, Behind::LocalPfx},
+        {"stale PFX deployed", "O", 'A', 'O', Holds::Local, Behind::StoreAndPfx},
+        {"no PFX loaded", "A", 'A', '-', Holds::LastActive, Behind::LocalPfx},
+        {"no PFX, nothing deployed", "", 'A', '-', Holds::None, Behind::StoreAndPfx},
+        {"service silent, store has the PFX's", "O", '-', 'O', Holds::Local, Behind::Unknown},
+        {"service silent, store lacks the PFX's", "S", '-', 'A', Holds::None, Behind::Store},
+        {"nothing to compare with", "A", '-', '-', Holds::None, Behind::Unknown},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto verdict = StoreVerdict::judge(c.held, c.lastActive, c.local);
+        std::vector<StoredCertificate> held;
+        for (char h : c.held) held.push_back(*cert(h));
+        const auto verdict = StoreVerdict::judge(held, cert(c.lastActive), cert(c.local));
         EXPECT_EQ(verdict.holds, c.holds);
         EXPECT_EQ(verdict.behind, c.behind);
     }
 }
 
-TEST(StoreVerdict, ReadsServiceRecordsAndSpeaksPerStore) {
-    // Whatever case the service writes its hex in.
+TEST(StoreVerdict, ReadsServiceRecordsInEitherCaseAndSpeaksPerStore) {
     const auto record = StoreVerdict::fromCertInfo(StringMap{{"certHash", "aa11"}, {"cn", "A1"}});
     BrowserStore firefox;
     firefox.browser = "Firefox";

@@ -21,14 +21,22 @@ class FakeDesktop final : public Desktop {
         return downloadFolder.value_or(home_.path() + "/Downloads");
     }
     std::optional<std::string> defaultHttpsHandler() const override { return defaultHandler; }
-    std::optional<AppInfo> findApplication(const std::string& bundleId) const override;
-    bool openUrls(const std::vector<std::string>& urls, const std::string& appPath) override;
-    bool openUrl(const std::string& url) override;
-    bool openFile(const std::string& path) override;
-    void log(const std::string& line) override { logLines.push_back(line); }
-
-    // Everything logged so far, one line each, for searching.
-    std::string logText() const;
+    std::optional<AppInfo> findApplication(const std::string& bundleId) const override {
+        auto it = apps.find(bundleId);
+        return it == apps.end() ? std::nullopt : std::optional(it->second);
+    }
+    bool openUrls(const std::vector<std::string>& urls, const std::string& appPath) override {
+        if (refusing.count(appPath) != 0) return false;
+        opened.push_back({appPath, urls});
+        return true;
+    }
+    bool openUrl(const std::string& url) override { return openUrls({url}, ""); }
+    bool openFile(const std::string& path) override {
+        openedFiles.push_back(path);
+        return true;
+    }
+    void log(const std::string& line) override { log_ += line + "\n"; }
+    const std::string& logText() const { return log_; }  // a line each
 
     std::optional<std::string> downloadFolder;  // the home folder's Downloads when unset
     std::optional<std::string> defaultHandler;
@@ -36,8 +44,8 @@ class FakeDesktop final : public Desktop {
     std::set<std::string> refusing;
     std::vector<Opened> opened;
     std::vector<std::string> openedFiles;
-    std::vector<std::string> logLines;
 
   private:
     TempDir home_;
+    std::string log_;
 };

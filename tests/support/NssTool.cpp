@@ -11,6 +11,7 @@
 
 namespace {
 
+// certutil or pk12util on the database in `dir`; a password goes through a file.
 std::optional<std::string> run(std::vector<std::string> argv, const std::string& dir,
                                const std::string& passwordOption = "",
                                const std::string& password = "") {
@@ -23,7 +24,7 @@ std::optional<std::string> run(std::vector<std::string> argv, const std::string&
     return Process::capture(argv, std::chrono::seconds(60), true);
 }
 
-std::string mustRun(std::vector<std::string> argv, const std::string& dir,
+std::string mustRun(const std::vector<std::string>& argv, const std::string& dir,
                     const std::string& passwordOption = "", const std::string& password = "") {
     auto out = run(argv, dir, passwordOption, password);
     if (!out) throw std::runtime_error(argv[0] + " " + argv[1] + " failed on " + dir);

@@ -6,16 +6,10 @@
 
 #include "platform/Process.h"
 
-std::optional<std::string> OpensslTool::run(const std::vector<std::string>& args) {
+std::optional<std::string> OpensslTool::run(const std::vector<std::string>& args, bool withErrors) {
     std::vector<std::string> argv{"openssl"};
     argv.insert(argv.end(), args.begin(), args.end());
-    return Process::capture(argv, std::chrono::seconds(60));
-}
-
-std::optional<std::string> OpensslTool::runAll(const std::vector<std::string>& args) {
-    std::vector<std::string> argv{"openssl"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return Process::capture(argv, std::chrono::seconds(60), true);
+    return Process::capture(argv, std::chrono::seconds(60), withErrors);
 }
 
 void OpensslTool::writeFile(const std::string& path, const Bytes& data) {
@@ -33,4 +27,9 @@ Bytes OpensslTool::readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path);
     return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::string OpensslTool::readText(const std::string& path) {
+    const Bytes bytes = readFile(path);
+    return std::string(bytes.begin(), bytes.end());
 }

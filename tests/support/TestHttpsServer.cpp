@@ -4,33 +4,15 @@
 
 #include "support/OpensslTool.h"
 
-namespace {
-
-void mustRun(const std::vector<std::string>& args) {
-    if (!OpensslTool::run(args)) throw std::runtime_error("openssl failed: " + args.front());
-}
-
-}  // namespace
-
-TestHttpsServer::TestHttpsServer(const std::string& subjectAltName) {
-    const std::string ca = dir_.file("ca.pem");
-    const std::string caKey = dir_.file("ca.key");
-    const std::string key = dir_.file("server.key");
-    const std::string csr = dir_.file("server.csr");
-    const std::string cert = dir_.file("server.pem");
-    const std::string ext = dir_.file("server.ext");
-    mustRun({"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", caKey, "-out", ca, "-subj",
-             "/CN=Norvale Test CA", "-days", "2", "-addext", "basicConstraints=critical,CA:TRUE",
-             "-addext", "keyUsage=critical,keyCertSign"});
-    mustRun({"req", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", csr, "-subj",
-             "/CN=127.0.0.1"});
-    OpensslTool::writeFile(ext, "subjectAltName=" + subjectAltName + "\n");
-    mustRun({"x509", "-req", "-in", csr, "-CA", ca, "-CAkey", caKey, "-CAcreateserial", "-out",
-             cert, "-days", "2", "-extfile", ext});
-    auto pem = OpensslTool::readFile(ca);
-    caPem_.assign(pem.begin(), pem.end());
-    certPath_ = cert;
-    keyPath_ = key;
+// Self-signed: the server's certificate is its own trust anchor.
+TestHttpsServer::TestHttpsServer(const std::string& subjectAltName)
+    : certPath_(dir_.file("server.pem")), keyPath_(dir_.file("server.key")) {
+    if (!OpensslTool::run({"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", keyPath_,
+                           "-out", certPath_, "-subj", "/CN=Norvale Test Server", "-days", "2",
+                           "-addext", "subjectAltName=" + subjectAltName})) {
+        throw std::runtime_error("openssl cannot make the test server's certificate");
+    }
+    caPem_ = OpensslTool::readText(certPath_);
     listen();
 }
 

@@ -10,7 +10,7 @@
 
 #include "support/TempDir.h"
 
-// A real HTTPS server on a free loopback port, with a CA and server certificate made by the
+// A real HTTPS server on a free loopback port, with a self-signed certificate made by the
 // openssl tool for this run. Tests set what it answers and read what it received.
 class TestHttpsServer {
   public:

@@ -1,5 +1,6 @@
 #include "support/TestPki.h"
 
+#include <sstream>
 #include <stdexcept>
 
 #include "support/OpensslTool.h"
@@ -12,32 +13,36 @@ std::string mustRun(const std::vector<std::string>& args) {
     return *out;
 }
 
-std::string oneLine(std::string text) {
-    std::string out;
-    for (char c : text) {
-        if (c != '\n' && c != '\r') out += c;
+// A PEM block's base64 on one line: the DER it armours.
+std::string pemBody(const std::string& pem) {
+    std::string body;
+    std::istringstream lines(pem);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("-----", 0) != 0) body += line;
     }
-    return out;
+    return body;
 }
 
 }  // namespace
 
-TestPki::TestPki() {
-    rootKey_ = file("root.key");
-    rootCert_ = file("root.pem");
-    mustRun({"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", rootKey_, "-out",
-             rootCert_, "-subj", "/CN=Test Root CA/O=Test Bank/C=TW", "-days", "30", "-addext",
-             "basicConstraints=critical,CA:TRUE", "-addext", "keyUsage=critical,keyCertSign"});
-    issuingKey_ = file("issuing.key");
-    const std::string request = file("issuing.csr");
-    mustRun({"req", "-newkey", "rsa:2048", "-nodes", "-keyout", issuingKey_, "-out", request,
-             "-subj", "/CN=Test Issuing CA/O=Test Bank/C=TW"});
-    OpensslTool::writeFile(file("issuing.ext"),
-                           std::string("basicConstraints=critical,CA:TRUE\n"
-                                       "keyUsage=critical,keyCertSign,digitalSignature\n"));
-    issuingCert_ = file("issuing.pem");
-    mustRun({"x509", "-req", "-in", request, "-CA", rootCert_, "-CAkey", rootKey_, "-set_serial",
-             "2", "-days", "30", "-extfile", file("issuing.ext"), "-out", issuingCert_});
+TestPki::TestPki()
+    : rootKey_(file("root.key")),
+      rootCert_(file("root.pem")),
+      issuingKey_(file("issuing.key")),
+      issuingCert_(file("issuing.pem")) {
+    const std::vector<std::string> ca{"req",      "-x509",   "-newkey",
+                                      "rsa:2048", "-nodes",  "-days",
+                                      "30",       "-addext", "basicConstraints=critical,CA:TRUE"};
+    auto make = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), ca.begin(), ca.end());
+        mustRun(args);
+    };
+    make({"-keyout", rootKey_, "-out", rootCert_, "-subj", "/CN=Test Root CA/O=Test Bank/C=TW",
+          "-addext", "keyUsage=critical,keyCertSign"});
+    make({"-keyout", issuingKey_, "-out", issuingCert_, "-subj",
+          "/CN=Test Issuing CA/O=Test Bank/C=TW", "-addext",
+          "keyUsage=critical,keyCertSign,digitalSignature", "-CA", rootCert_, "-CAkey", rootKey_,
+          "-set_serial", "2"});
 }
 
 std::string TestPki::next(const std::string& suffix) {
@@ -74,26 +79,35 @@ std::string TestPki::issueFromText(const std::string& requestPem, const std::str
 }
 
 std::string TestPki::certBase64(const std::string& certPath) {
-    const std::string der = next(".der");
-    mustRun({"x509", "-in", certPath, "-outform", "DER", "-out", der});
-    return oneLine(mustRun({"base64", "-A", "-in", der}));
+    return pemBody(OpensslTool::readText(certPath));
 }
 
 std::string TestPki::bundleBase64(const std::vector<std::string>& certPaths) {
-    const std::string der = next(".p7b");
-    std::vector<std::string> args{"crl2pkcs7", "-nocrl", "-outform", "DER", "-out", der};
+    std::vector<std::string> args{"crl2pkcs7", "-nocrl"};
     for (const auto& path : certPaths) args.insert(args.end(), {"-certfile", path});
-    mustRun(args);
-    return oneLine(mustRun({"base64", "-A", "-in", der}));
+    return pemBody(mustRun(args));
 }
 
 std::string TestPki::concat(const std::vector<std::string>& paths) {
     std::string text;
-    for (const auto& path : paths) {
-        auto bytes = OpensslTool::readFile(path);
-        text.append(bytes.begin(), bytes.end());
-    }
+    for (const auto& path : paths) text += OpensslTool::readText(path);
     const std::string out = next(".pem");
     OpensslTool::writeFile(out, text);
+    return out;
+}
+
+std::string TestPki::pkcs12(const std::string& certPath, const std::string& keyPath,
+                            const std::string& password, const std::vector<std::string>& options) {
+    const std::string out = next(".pfx");
+    std::vector<std::string> args{
+        "pkcs12",           "-export", "-in", certPath,    "-passout",
+        "pass:" + password, "-out",    out,   "-certfile", concat({issuingCert_, rootCert_})};
+    if (keyPath.empty()) {
+        args.push_back("-nokeys");
+    } else {
+        args.insert(args.end(), {"-inkey", keyPath});
+    }
+    args.insert(args.end(), options.begin(), options.end());
+    mustRun(args);
     return out;
 }

@@ -29,6 +29,10 @@ class TestPki {
     std::string bundleBase64(const std::vector<std::string>& certPaths);
     // Concatenated PEM files, for -CAfile and -certfile.
     std::string concat(const std::vector<std::string>& paths);
+    // A PKCS#12 file the openssl tool makes of the certificate, its key (none when `keyPath`
+    // is empty) and both CA certificates; `options` such as "-legacy".
+    std::string pkcs12(const std::string& certPath, const std::string& keyPath,
+                       const std::string& password, const std::vector<std::string>& options = {});
 
   private:
     std::string next(const std::string& suffix);

@@ -32,66 +32,72 @@ std::vector<std::string> entriesOf(const std::string& folder) {
 
 class Files : public testing::Test {
   protected:
+    // A 1 MiB write in a child that may write no file longer than `limit` bytes: a real write
+    // failure, or (with SIGXFSZ left fatal) a writer killed half-way. Returns the wait status.
+    int writeBeyondLimit(const std::string& path, rlim_t limit, bool killed) {
+        pid_t child = fork();
+        if (child == 0) {
+            signal(SIGXFSZ, killed ? SIG_DFL : SIG_IGN);
+            rlimit bound{limit, limit};
+            setrlimit(RLIMIT_FSIZE, &bound);
+            _exit(util.saveFile(path, Bytes(1 << 20, 'B')) ? 1 : 0);
+        }
+        int status = -1;
+        waitpid(child, &status, 0);
+        lastChild = child;
+        return status;
+    }
+
     FakeDesktop desktop;
     CommonUtility util{desktop};
     std::string home = desktop.homePath();
+    pid_t lastChild = 0;
 };
 
-TEST_F(Files, SavedFilesAndMadeFoldersAreOwnerOnly) {
-    const std::string path = home + "/.voxa/deep/key.p8";
-    ASSERT_TRUE(util.saveFile(path, Bytes{'k', 'e', 'y'}));
-    EXPECT_EQ(modeOf(path), 0600);
-    EXPECT_EQ(modeOf(home + "/.voxa"), 0700);
+// The properties store of each user's PFX path and encrypted password.
+class Properties : public Files {
+  protected:
+    // Two-key triple DES under MD5 of the compiled-in key material, computed by the openssl
+    // tool from the material itself.
+    std::string opensslDes3(const std::string& plain) {
+        OpensslTool::writeFile(home + "/material", std::string("4B2F9A0C71D35E86A4C0193B7E5D2F68"));
+        OpensslTool::writeFile(home + "/plain", plain);
+        const auto digest = OpensslTool::run({"dgst", "-md5", "-r", home + "/material"});
+        return OpensslTool::run({"enc", "-des-ede-cbc", "-K", digest.value_or("").substr(0, 32),
+                                 "-iv", "0000000000000000", "-in", home + "/plain", "-base64",
+                                 "-A"})
+            .value_or("<failed>");
+    }
+    void writeStore(const std::string& text) { OpensslTool::writeFile(path, text); }
+    std::string readStore() { return util.getFileAsStr(path).value_or("<missing>"); }
+
+    std::string path = home + "/NorvaleCertApplet.Properties";
+    std::string pfx = "unchanged", password = "unchanged";
+};
+
+TEST_F(Files, WritesAreOwnerOnlyOnNormalisedPathsAndNeverEmpty) {
+    // New files and folders are the key cache's (the CSR tests look at their modes).
+    ASSERT_TRUE(util.saveFile(home + "/.voxa/deep\\key.p8", Bytes{'k'}));
+    EXPECT_EQ(util.getFile(home + "/.voxa/deep/key.p8"), Bytes{'k'});
     EXPECT_EQ(modeOf(home + "/.voxa/deep"), 0700);
-    EXPECT_EQ(util.getFile(path), (Bytes{'k', 'e', 'y'}));
-}
-
-TEST_F(Files, ReplacingAFileKeepsItOwnerOnlyAndLeavesNoTemporaryFile) {
-    const std::string path = home + "/user.pfx";
-    OpensslTool::writeFile(path, std::string("old"));
-    chmod(path.c_str(), 0644);
-    ASSERT_TRUE(util.saveFile(path, Bytes{'n', 'e', 'w'}));
-    EXPECT_EQ(util.getFileAsStr(path), "new");
-    EXPECT_EQ(modeOf(path), 0600);
-    EXPECT_EQ(entriesOf(home), std::vector<std::string>{"user.pfx"});
-}
-
-TEST_F(Files, EmptyDataWritesNothingAndMakesNoFolder) {
+    OpensslTool::writeFile(home + "/user.pfx", std::string("old"));
+    chmod((home + "/user.pfx").c_str(), 0644);
+    ASSERT_TRUE(util.saveFile(" " + home + "/user.pfx\t", Bytes{'n', 'e', 'w'}));
+    EXPECT_EQ(util.getFileAsStr(home + "/user.pfx"), "new");
+    EXPECT_EQ(modeOf(home + "/user.pfx"), 0600);
+    EXPECT_EQ(entriesOf(home), (std::vector<std::string>{".voxa", "user.pfx"}));
+    // Empty data, a blank path or text Big5 cannot carry writes nothing and makes no folder;
+    // that text goes out as Big5 is the deployment tests' (they read the page back).
     EXPECT_FALSE(util.saveFile(home + "/new/x.bin", Bytes{}));
-    EXPECT_FALSE(fs::exists(home + "/new"));
     EXPECT_FALSE(util.saveFile("  \t", Bytes{1}));
+    EXPECT_FALSE(util.saveFile(home + "/new/emoji.html", std::string("😀")));
+    EXPECT_FALSE(fs::exists(home + "/new"));
 }
 
-TEST_F(Files, BackslashesAndBlanksAreNormalisedBeforeWriting) {
-    ASSERT_TRUE(util.saveFile(home + "/a\\b/c.txt", Bytes{'x'}));
-    EXPECT_EQ(util.getFile(home + "/a/b/c.txt"), Bytes{'x'});
-    ASSERT_TRUE(util.saveFile(" " + home + "/d/e.txt\t", Bytes{'y'}));
-    EXPECT_EQ(util.getFile(home + "/d/e.txt"), Bytes{'y'});
-}
-
-TEST_F(Files, TextIsWrittenAsBig5AndNothingWhenBig5CannotCarryIt) {
-    const std::string path = home + "/page.html";
-    ASSERT_TRUE(util.saveFile(path, std::string("憑證")));
-    EXPECT_EQ(util.getFile(path), (Bytes{0xbe, 0xcc, 0xc3, 0xd2}));
-    EXPECT_FALSE(util.getFileAsStr(path).has_value());  // Big5 bytes are not UTF-8
-    EXPECT_FALSE(util.saveFile(home + "/emoji.html", std::string("😀")));
-    EXPECT_FALSE(fs::exists(home + "/emoji.html"));
-}
-
-TEST_F(Files, AFailedWriteLeavesThePreviousFileWhole) {
+TEST_F(Files, AFailedWriteIsReportedAndLeavesThePreviousFileWhole) {
     const std::string path = home + "/customer.pfx";
     ASSERT_TRUE(util.saveFile(path, Bytes(100, 'A')));
-    // A real write failure: the child may not write more than 1 KiB per file.
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{1024, 1024};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        _exit(util.saveFile(path, Bytes(1 << 20, 'B')) ? 1 : 0);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
+    const int status = writeBeyondLimit(path, 1024, false);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the oversized write must report failure";
     EXPECT_EQ(util.getFile(path), Bytes(100, 'A'));
@@ -101,78 +107,129 @@ TEST_F(Files, AFailedWriteLeavesThePreviousFileWhole) {
 // What a write killed half-way left behind goes with the next write to that folder; the
 // temporary file of a writer still at work, and the user's own files, stay.
 TEST_F(Files, ANextWriteRemovesTheTemporaryFileOfAKilledOne) {
-    const std::string path = home + "/customer.pfx";
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        // Stopped for good between writing its temporary file and renaming it.
-        signal(SIGXFSZ, SIG_DFL);
-        rlimit limit{4096, 4096};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        util.saveFile(path, Bytes(1 << 20, 'B'));
-        _exit(0);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFSIGNALED(status));  // killed by SIGXFSZ in the middle of the write
+    ASSERT_TRUE(WIFSIGNALED(writeBeyondLimit(home + "/customer.pfx", 4096, true)));
     auto names = entriesOf(home);
     ASSERT_EQ(names.size(), 1u);
-    EXPECT_EQ(names[0].rfind(".norvale-" + std::to_string(child) + "-customer.pfx.", 0), 0u)
+    EXPECT_EQ(names[0].rfind(".norvale-" + std::to_string(lastChild) + "-customer.pfx.", 0), 0u)
         << names[0];
-    const std::string live = ".norvale-" + std::to_string(getpid()) + "-other.pfx.AbC123";
-    for (const std::string& kept :
-         {live, std::string(".bash_history.backup"), std::string(".norvale-12x-a.AbC123")}) {
-        OpensslTool::writeFile(home + "/" + kept, std::string("kept"));
-    }
+    std::vector<std::string> kept{".bash_history.backup", ".norvale-notes", ".norvale-12x-a.AbC123",
+                                  ".norvale-" + std::to_string(getpid()) + "-other.pfx.AbC123"};
+    for (const auto& own : kept) OpensslTool::writeFile(home + "/" + own, std::string("mine"));
     ASSERT_TRUE(util.saveFile(home + "/properties", Bytes{'x'}));
-    std::vector<std::string> expected{".bash_history.backup", live, ".norvale-12x-a.AbC123",
-                                      "properties"};
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(entriesOf(home), expected);
+    kept.push_back("properties");
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(entriesOf(home), kept);
 }
 
-TEST_F(Files, RemovingByPatternSparesFoldersAndOtherNames) {
-    const std::string folder = home + "/.voxa";
-    for (const char* name :
-         {"VOXADepCert.20240101120000123.html", "20240101120000123.p8", "notes.txt"}) {
-        ASSERT_TRUE(util.saveFile(folder + "/" + name, Bytes{'x'}));
-    }
-    fs::create_directory(folder + "/VOXADepCert.20240101120000999.html");
-    util.removeFile(folder, "^VOXADepCert\\.[0-9]{17}\\.html$");
-    EXPECT_EQ(entriesOf(folder),
-              (std::vector<std::string>{"20240101120000123.p8",
-                                        "VOXADepCert.20240101120000999.html", "notes.txt"}));
-    util.removeFile(home + "/missing", ".*");  // nothing to list, nothing happens
-}
-
-TEST_F(Files, ReadersGiveNothingForMissingFoldersOrNonUtf8Files) {
-    EXPECT_FALSE(util.getFile(home + "/missing").has_value());
-    EXPECT_FALSE(util.getFile(home).has_value());
-    EXPECT_FALSE(util.getFileAsStr(home + "/missing").has_value());
-    fs::create_directory(home + "/folder");
-    EXPECT_FALSE(util.getFileAsStr(home + "/folder").has_value());  // a stream would throw
+TEST_F(Files, ReadersGiveNothingForMissingFilesFoldersOrNonUtf8Text) {
+    fs::create_directory(home + "/folder");  // a stream would throw here
     OpensslTool::writeFile(home + "/bad.txt", Bytes{0xc3, 0x28});
+    for (const char* name : {"/missing", "/folder"}) {
+        EXPECT_FALSE(util.getFile(home + name).has_value()) << name;
+        EXPECT_FALSE(util.getFileAsStr(home + name).has_value()) << name;
+    }
     EXPECT_FALSE(util.getFileAsStr(home + "/bad.txt").has_value());
+    OpensslTool::writeFile(home + "/empty", std::string());
+    EXPECT_EQ(util.getFile(home + "/empty"), Bytes{});
 }
 
-TEST_F(Files, BrowserListFollowsTheFixedOrderAndMarksTheDefault) {
-    EXPECT_TRUE(util.getBrowserInfo().empty());
-    desktop.apps["org.mozilla.Firefox"] = {"/usr/share/applications/firefox-esr.desktop",
-                                           "Firefox ESR", "115.9.1", "firefox-esr"};
-    desktop.apps["com.google.Chrome"] = {"/usr/share/applications/chromium.desktop", "Chromium", "",
-                                         "chromium"};
-    desktop.defaultHandler = "org.mozilla.Firefox";
-    auto browsers = util.getBrowserInfo();
-    ASSERT_EQ(browsers.size(), 2u);
-    EXPECT_EQ(browsers[0].at("bundleId"), "com.google.Chrome");
-    EXPECT_EQ(browsers[0].at("defaultBrowser"), "N");
-    EXPECT_EQ(browsers[1], (StringMap{{"bundleId", "org.mozilla.Firefox"},
-                                      {"name", "Firefox ESR"},
-                                      {"path", "/usr/share/applications/firefox-esr.desktop"},
-                                      {"version", "115.9.1"},
-                                      {"defaultBrowser", "Y"}}));
-    desktop.defaultHandler = "org.mozilla.firefox";  // equality is case-sensitive
-    EXPECT_EQ(util.getBrowserInfo()[1].at("defaultBrowser"), "N");
+TEST_F(Properties, PasswordCipherMatchesTheOpensslToolAndRefusesMalformedText) {
+    for (const std::string plain : {"A123456789", "1234567", "12345678", "密碼Pass!"}) {
+        const std::string expected = opensslDes3(plain);
+        EXPECT_EQ(util.des3cbcEncrypt(plain), expected) << plain;
+        EXPECT_EQ(util.des3cbcDecrypt(util.base64Decode(expected).value_or(Bytes{})), plain);
+    }
+    Bytes badPadding = *util.base64Decode(util.des3cbcEncrypt("secret"));
+    badPadding.back() ^= 0x55;  // the last block decrypts to garbage padding
+    for (const auto& cipherText : {Bytes{}, Bytes(7, 1), Bytes(4104, 0), badPadding}) {
+        EXPECT_FALSE(util.des3cbcDecrypt(cipherText).has_value()) << cipherText.size();
+    }
+    EXPECT_NE(desktop.logText().find("erorCode=-4"), std::string::npos);
+    // Stored values that do not decode are no password either.
+    const std::string pw = util.des3cbcEncrypt("A123456789");
+    for (const auto& stored : {std::string("not base64!"), std::string("QUJD"),
+                               pw.substr(0, 12) + "\r" + pw.substr(12)}) {
+        writeStore("X_PfxFileName=/p/X.pfx\nX_Password=" + stored + "\n");
+        EXPECT_FALSE(util.loadFromProperties("X", pfx, password)) << stored;
+    }
+    EXPECT_EQ(password, "unchanged");
+}
+
+TEST_F(Properties, RecordingReplacesOwnEntriesKeepsOthersAndDropsUnreadableLines) {
+    writeStore("keep=1\nbroken line\n");
+    ASSERT_TRUE(util.saveToProperties("A123456789", "/home/a/A.pfx", "first"));
+    ASSERT_TRUE(util.saveToProperties("B223456789", "/home/b/B.pfx", "other"));
+    ASSERT_TRUE(util.saveToProperties("A123456789", "/home/a/x=y.pfx", "second"));
+    EXPECT_FALSE(util.loadFromProperties("C323456789", pfx, password));
+    ASSERT_TRUE(util.loadFromProperties("B223456789", pfx, password));
+    EXPECT_EQ(password, "other");
+    ASSERT_TRUE(util.loadFromProperties("A123456789", pfx, password));
+    EXPECT_EQ(pfx, "/home/a/x=y.pfx");
+    EXPECT_EQ(password, "second");
+    const std::string text = readStore();
+    EXPECT_NE(text.find("keep=1\n"), std::string::npos) << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 5) << text;
+    EXPECT_EQ(text.back(), '\n');
+    EXPECT_EQ(modeOf(path), 0600u);
+}
+
+// The ID number is the default PFX password and the browser form's password: the log shows
+// its first and last characters only, in the path too.
+TEST_F(Properties, NoPasswordCipherTextOrIdNumberIsLogged) {
+    ASSERT_TRUE(util.saveToProperties("A123456789", "/home/a/A123456789_S.pfx", "TopSecret1"));
+    const std::string log = desktop.logText();
+    EXPECT_NE(log.find("save to properties idno=A********9 pfxPath=/home/a/A********9_S.pfx"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(log.find("A123456789"), std::string::npos) << log;
+    EXPECT_EQ(log.find("TopSecret1"), std::string::npos);
+    EXPECT_EQ(log.find(util.des3cbcEncrypt("TopSecret1")), std::string::npos);
+}
+
+// A line break in a value would add lines, maybe another user's, to the store.
+TEST_F(Properties, ValuesWithLineBreaksAreNeverWritten) {
+    ASSERT_TRUE(util.saveToProperties("A123456789", "/p/A.pfx", "pw"));
+    const std::string before = readStore();
+    const std::pair<std::string, std::string> cases[] = {
+        {"A123456789", "/p/x.pfx\nB223456789_PfxFileName=/p/evil.pfx"},
+        {"A123456789", "/p/x.pfx\rB=1"},
+        {"A123456789", "/p/x\xe2\x80\xa8.pfx"},  // a separator the reader splits at too
+        {"A1\n2", "/p/x.pfx"},
+    };
+    for (const auto& [idno, pfx] : cases) {
+        EXPECT_FALSE(util.saveToProperties(idno, pfx, "pw")) << pfx;
+        EXPECT_EQ(readStore(), before) << pfx;
+    }
+}
+
+// A folder where the store should be: nothing read, the write reported, no exception.
+TEST_F(Properties, AFolderInPlaceOfTheStoreIsReportedNotThrown) {
+    std::filesystem::create_directory(path);
+    EXPECT_FALSE(util.propertiesFileToDictionary(path).has_value());
+    EXPECT_FALSE(util.saveToProperties("A123456789", "/p/A.pfx", "pw"));
+    EXPECT_FALSE(util.loadFromProperties("A123456789", pfx, password));
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+}
+
+TEST_F(Properties, FileFormatRules) {
+    const std::string pw = util.des3cbcEncrypt("12345678");  // ends in "=" padding
+    ASSERT_EQ(pw.back(), '=');
+    const std::pair<std::string, std::optional<StringMap>> cases[] = {
+        {"A_PfxFileName=/p/A.pfx\r\nA_Password=" + pw + "\r\n",
+         StringMap{{"A_PfxFileName", "/p/A.pfx"}, {"A_Password", pw}}},
+        {"A_PfxFileName=/p/a=b.pfx\nother=1\n",  // "=" in a path is part of the path
+         StringMap{{"A_PfxFileName", "/p/a=b.pfx"}, {"other", "1"}}},
+        {"x=A_PfxFileName=y\n", std::nullopt},
+        {"k=v\xe2\x80\xa8k2=v2", StringMap{{"k", "v"}, {"k2", "v2"}}},  // a Unicode separator
+        {"k=1\nk=2\n", StringMap{{"k", "2"}}},                          // the later line wins
+        {"junk\nno equals here\n\n", std::nullopt},
+        {"a=b=c\n", std::nullopt},
+    };
+    for (const auto& [text, expected] : cases) {
+        writeStore(text);
+        EXPECT_EQ(util.propertiesFileToDictionary(path), expected) << text;
+    }
+    EXPECT_FALSE(util.propertiesFileToDictionary(home + "/missing").has_value());
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
+#include <deque>
 #include <filesystem>
+#include <map>
 
 #include "crypto/RSAUtility.h"
 #include "support/FakeDesktop.h"
@@ -9,13 +12,56 @@
 #include "support/TestPki.h"
 #include "ui/ChgPfxPwdWindowController.h"
 #include "ui/ChgPfxPwdWindowControllerDelegate.h"
-#include "ui/DialogFakes.h"
+#include "ui/DepCertWindowController.h"
+#include "ui/DepCertWindowControllerDelegate.h"
+#include "ui/DialogHost.h"
 #include "ui/LoadPfxWindowController.h"
 #include "ui/LoadPfxWindowControllerDelegate.h"
+#include "ui/PfxPasswordRules.h"
 #include "ui/SavePfxWindowController.h"
 #include "ui/SavePfxWindowControllerDelegate.h"
 
 namespace {
+
+// A host that answers file choosers from a script and records every alert, chooser and
+// sheet end. Every alert a dialog shows must be the "錯誤" alert with the one button "確定".
+class ScriptedDialogHost final : public DialogHost {
+  public:
+    void showAlert(const std::string& title, const std::string& informativeText,
+                   const std::string& button) override {
+        EXPECT_EQ(title, "錯誤");
+        EXPECT_EQ(button, "確定");
+        errors.push_back(informativeText);
+    }
+    std::optional<std::string> choosePath(const PathPanel& panel) override {
+        panels.push_back(panel);
+        EXPECT_FALSE(answers.empty()) << "unexpected file chooser";
+        if (answers.empty()) return std::nullopt;
+        auto answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    void endSheet(int sheetResult) override { sheetResults.push_back(sheetResult); }
+
+    std::deque<std::optional<std::string>> answers;
+    std::vector<std::string> errors;
+    std::vector<PathPanel> panels;
+    std::vector<int> sheetResults;
+};
+
+// A dialog's text widgets as a map; a widget never written reads as "".
+template <typename View>
+class FakeTextView final : public View {
+  public:
+    using Field = typename View::Field;
+    std::string text(Field field) const override {
+        auto found = texts.find(field);
+        return found == texts.end() ? std::string() : found->second;
+    }
+    void setText(Field field, const std::string& text) override { texts[field] = text; }
+
+    std::map<Field, std::string> texts;
+};
 
 // Every delegate operation, recorded as one line.
 struct RecordingDelegate final : SavePfxWindowControllerDelegate,
@@ -43,11 +89,10 @@ struct Customer {
 const Customer& customer() {
     static const Customer made = [] {
         TestPki pki;
-        std::string keyPath;
+        std::string key;
         const std::string cert =
-            pki.issue(pki.newRequest("/CN=A123456789-00/OU=RA/O=Bank/C=TW", keyPath), "0x012A");
-        auto key = OpensslTool::readFile(keyPath);
-        return Customer{pki.certBase64(cert), std::string(key.begin(), key.end())};
+            pki.issue(pki.newRequest("/CN=A123456789-00/OU=RA/O=Bank/C=TW", key), "0x012A");
+        return Customer{pki.certBase64(cert), OpensslTool::readText(key)};
     }();
     return made;
 }
@@ -75,6 +120,47 @@ class PfxDialogs : public testing::Test {
 using SaveField = SavePfxWindowView::Field;
 using LoadField = LoadPfxWindowView::Field;
 using ChgField = ChgPfxPwdWindowView::Field;
+
+TEST_F(PfxDialogs, PasswordRulesReportTheFirstBrokenRuleInTheFixedOrder) {
+    const StringMap allClasses{{"pfx.pwd.digit", "Y"},
+                               {"pfx.pwd.UCAlpha", "Y"},
+                               {"pfx.pwd.LCAlph", "Y"},
+                               {"pfx.pwd.punctuation", "Y"}};
+    const struct {
+        StringMap cfg;
+        std::string password;
+        std::string expected;  // "" when the password passes
+    } cases[] = {
+        // Lengths come before the character classes.
+        {{{"pfx.pwd.minLen", "8"}, {"pfx.pwd.digit", "Y"}}, "abc", "密碼長度不足"},
+        {{{"pfx.pwd.minLen", "3"}, {"pfx.pwd.maxLen", "5"}}, "abcdef", "密碼長度超過限制"},
+        // Lengths count UTF-16 units: two Chinese characters are two, an emoji is two.
+        {{{"pfx.pwd.minLen", "3"}}, "密碼", "密碼長度不足"},
+        {{{"pfx.pwd.maxLen", "3"}}, "密碼", ""},
+        {{{"pfx.pwd.maxLen", "3"}}, "密😀", ""},
+        {{{"pfx.pwd.maxLen", "3"}}, "密碼😀", "密碼長度超過限制"},
+        // A bound of 0, a negative one or one that is no number imposes nothing.
+        {{{"pfx.pwd.minLen", "0"}, {"pfx.pwd.maxLen", "-1"}}, "", ""},
+        {{{"pfx.pwd.minLen", "abc"}, {"pfx.pwd.maxLen", "x9"}}, "a", ""},
+        {allClasses, "abcDEF!", "憑證檔密碼必需包含數字"},
+        {allClasses, "abc123!", "憑證檔密碼必需包含大寫英文字母"},
+        {allClasses, "ABC123!", "憑證檔密碼必需包含小寫英文字母"},
+        {allClasses, "Abc123", "憑證檔密碼必需包含特殊符號"},
+        {allClasses, "Abc123!", ""},
+        // Classes are ASCII: a space, a diacritic or a Chinese character is "other".
+        {allClasses, "Abc 123", ""},
+        {allClasses, "Äbc123", "憑證檔密碼必需包含大寫英文字母"},
+        {{{"pfx.pwd.punctuation", "Y"}}, "abc密碼", ""},
+        // Only "Y" turns a flag on, and lower case is read from the key without final "a".
+        {{{"pfx.pwd.digit", "y"}, {"pfx.pwd.LCAlpha", "Y"}}, "ABC", ""},
+        {{{"pfx.pwd.LCAlph", "Y"}}, "ABC", "憑證檔密碼必需包含小寫英文字母"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.password);
+        auto violation = PfxPasswordRules::fromConfig(c.cfg).firstViolation(util, c.password);
+        EXPECT_EQ(violation.value_or(""), c.expected);
+    }
+}
 
 TEST_F(PfxDialogs, SaveReportsTheFirstFailedCheckAndStaysOpen) {
     const std::string path = desktop.homePath() + "/n.pfx";
@@ -224,29 +310,81 @@ TEST_F(PfxDialogs, ChangeReportsTheFirstFailureEmptiesAllPasswordsAndKeepsTheFil
     EXPECT_TRUE(delegate.calls.empty());
 }
 
-TEST_F(PfxDialogs, ConfirmedChangeReprotectsTheChosenFileAndHandsItBack) {
-    const std::string pfx = writePfx("Old-1");
-    host.answers = {pfx};
-    FakeTextView<ChgPfxPwdWindowView> view;
-    ChgPfxPwdWindowController dialog(delegate, host, view, util);
-    dialog.setRules(PfxPasswordRules::fromConfig({{"pfx.pwd.prompt", "提示"}}));
-    dialog.windowDidLoad();
-    EXPECT_EQ(view.text(ChgField::lblPwdRulePrompt), "提示");
-    dialog.btnBrowseFileOnClick();
-    EXPECT_EQ(view.text(ChgField::lblPfxFilePath), pfx);
-    EXPECT_EQ(host.panels.at(0).title, "請選擇憑證檔");
-    EXPECT_FALSE(host.panels.at(0).foldersAllowed);
-    view.setText(ChgField::txtOldPwd, "Old-1");
-    view.setText(ChgField::txtNewPwd, "New-2");
-    view.setText(ChgField::txtNewPwdCfm, "New-2");
-    dialog.btnOkOnClick();
-    EXPECT_TRUE(host.errors.empty());
-    EXPECT_TRUE(opens(pfx, "New-2"));
-    EXPECT_FALSE(opens(pfx, "Old-1"));
-    EXPECT_EQ(delegate.calls, std::vector<std::string>{"chg " + pfx + " New-2"});
-    EXPECT_NE(desktop.logText().find("change pwd complete"), std::string::npos);
-    EXPECT_EQ(host.sheetResults, std::vector<int>{1});
-    EXPECT_EQ(view.text(ChgField::txtNewPwd), "");
+using Button = DepCertWindowView::Button;
+
+// Draws nothing; keeps what is shown and selected, keyed by the button's index.
+struct FakeBrowserView final : DepCertWindowView {
+    void showBrowserButton(Button b, const std::string&, const std::string& title) override {
+        titles[static_cast<int>(b)] = title;
+    }
+    void hideBrowserButton(Button b) override { titles.erase(static_cast<int>(b)); }
+    void setBrowserButtonSelected(Button b, bool on) override {
+        bordered[static_cast<int>(b)] = on;
+    }
+    void setDirectImportNote(const std::string& note) override { this->note = note; }
+    std::string note;
+    std::map<int, std::string> titles;
+    std::map<int, bool> bordered;
+};
+
+struct ChosenBrowsers final : DepCertWindowControllerDelegate {
+    void getDepCertWindowData(const std::vector<StringMap>& browsersInfo) override {
+        std::string names;
+        for (const auto& record : browsersInfo) names += record.at("name") + " ";
+        calls.push_back(names);
+    }
+    std::vector<std::string> calls;
+};
+
+StringMap browser(const std::string& bundleId, const std::string& name, const char* selected) {
+    return {{"bundleId", bundleId}, {"name", name}, {"path", "/p/" + name}, {"selected", selected}};
+}
+
+TEST(DepCertWindow, ClicksFollowTheModeAndOkListsSafariChromeFirefox) {
+    const auto safari = browser("com.apple.Safari", "Safari", "N");
+    const auto chrome = browser("com.google.Chrome", "Chrome", "N");
+    const auto firefoxOn = browser("org.mozilla.Firefox", "Firefox", "Y");
+    const auto other = browser("com.example.Other", "Other", "Y");
+    const Button sf = Button::imgBtnSafari, ch = Button::imgBtnChrome, ff = Button::imgBtnFireFox;
+    const struct {
+        std::string mode;
+        std::vector<StringMap> browsers;
+        std::vector<Button> clicks;
+        std::size_t shown;
+        std::string handedBack;  // "" when OK must report that nothing is selected
+    } cases[] = {
+        {"S", {safari, chrome}, {sf, ch}, 2, "Chrome "},
+        {"S", {safari, chrome}, {ch, ch}, 2, "Chrome "},
+        {"M", {firefoxOn, chrome, safari}, {ch, sf}, 3, "Safari Chrome Firefox "},
+        {"M", {firefoxOn, chrome}, {ff}, 2, ""},
+        // Any other mode keeps the initial selection; a hidden button does not react.
+        {"X", {firefoxOn, chrome}, {ch, ff}, 2, "Firefox "},
+        {"M", {chrome}, {sf}, 1, ""},
+        {"M", {}, {}, 0, ""},
+        {"M", {other}, {}, 0, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode + " -> " + c.handedBack);
+        ScriptedDialogHost host;
+        ChosenBrowsers delegate;
+        FakeBrowserView view;
+        DepCertWindowController dialog(delegate, host, view);
+        dialog.setSelectMode(c.mode);
+        dialog.setBrowsersInfo(c.browsers);
+        dialog.windowDidLoad();
+        EXPECT_EQ(view.titles.size(), c.shown);
+        for (auto click : c.clicks) dialog.imgBtnOnClick(click);
+        dialog.btnOkOnClick();
+        int borders = 0;
+        for (const auto& [button, on] : view.bordered) borders += on;
+        EXPECT_EQ(borders, std::count(c.handedBack.begin(), c.handedBack.end(), ' '));
+        const bool none = c.handedBack.empty();
+        EXPECT_EQ(host.errors, none ? std::vector<std::string>{"未選擇任何目的瀏覽器"}
+                                    : std::vector<std::string>{});
+        EXPECT_EQ(delegate.calls,
+                  none ? std::vector<std::string>{} : std::vector<std::string>{c.handedBack});
+        EXPECT_EQ(host.sheetResults, none ? std::vector<int>{} : std::vector<int>{1});
+    }
 }
 
 }  // namespace
