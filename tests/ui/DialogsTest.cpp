@@ -321,8 +321,7 @@ struct FakeBrowserView final : DepCertWindowView {
     void setBrowserButtonSelected(Button b, bool on) override {
         bordered[static_cast<int>(b)] = on;
     }
-    void setDirectImportNote(const std::string& note) override { this->note = note; }
-    std::string note;
+    void setDirectImportNote(const std::string&) override {}
     std::map<int, std::string> titles;
     std::map<int, bool> bordered;
 };
