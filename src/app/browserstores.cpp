@@ -8,11 +8,16 @@
 #include "service/StoreTexts.h"
 #include "service/ZOLTLib.h"
 
+// XDG_CONFIG_HOME counts only inside the desktop's home folder: a home of the tests' own
+// must never lead to the stores of the person running them.
 std::vector<BrowserStore> ViewController::browserStores() const {
-    const char* configHome = std::getenv("XDG_CONFIG_HOME");
-    return BrowserStores(ports_.desktop.homePath(),
-                         configHome ? std::optional<std::string>(configHome) : std::nullopt)
-        .find();
+    const std::string home = ports_.desktop.homePath();
+    std::optional<std::string> configHome;
+    if (const char* value = std::getenv("XDG_CONFIG_HOME");
+        value && std::string(value).rfind(home + "/", 0) == 0) {
+        configHome = value;
+    }
+    return BrowserStores(home, configHome).find();
 }
 
 // On unless the service turns it off; the deployment page is there either way.
