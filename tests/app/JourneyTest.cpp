@@ -68,24 +68,24 @@ TEST_F(Journey, ApplyBackUpDeployQueryChangeReloadRenewAndLogOut) {
     EXPECT_TRUE(local[3].find("憑證效期(起)=20") == 0 && local[3].find('/') != std::string::npos)
         << local[3];
 
-    // A new password for the file, then a copy of it chosen with that password.
+    // A new password for the file, then the file chosen again with it.
     vc.btnChgPfxPwdOnClick();
     sheets.changePwd("A123456789", "newpass12");
     EXPECT_EQ(said(), std::vector<std::string>{kPwdChanged});
-    const std::string copy = home() + "/copy.pfx";
-    fs::copy_file(pfxPath(), copy);
     vc.btnBrowsePfxFileOnClick();
-    sheets.loadPfx(copy, "newpass12");
+    sheets.loadPfx(pfxPath(), "newpass12");
     EXPECT_EQ(said(), std::vector<std::string>{kSelectDone});
     EXPECT_EQ(storedPassword(), "newpass12");
 
-    // Renewal once due, signed with the file the store names. The new file cannot be written
-    // at first: the renewal stays unfinished, and the next one finishes it at the default
-    // path under the ID number.
+    // Renewal once due, signed with the moved file that only the store names. The new file
+    // cannot be written at first: the renewal stays unfinished, and the next one finishes it
+    // at the default path under the ID number.
     service.advanceClock(340 * kDay);
     vc.setBtnStatus();
     EXPECT_TRUE(view.enabled(outlet::kBtnRenewCert));
-    fs::remove(pfxPath());
+    const std::string moved = home() + "/moved.pfx";
+    fs::rename(pfxPath(), moved);
+    ASSERT_TRUE(lib().util().saveToProperties("A123456789", moved, "newpass12"));
     fs::create_directory(pfxPath());
     take();
     vc.btnRenewOnClick();
