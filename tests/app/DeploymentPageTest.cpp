@@ -29,11 +29,10 @@ TEST_F(DeploymentPage, RendersInChromiumWithADownloadThatImports) {
     applyAsNewCustomer();
     ASSERT_FALSE(desktop.opened.empty());
     const std::string page = desktop.opened.back().urls.at(0);
-    const std::string profile = home() + "/chromium-profile";
     const auto dom = Process::capture(
         {kChromium, "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
          "--no-first-run", "--disable-background-networking", "--disable-component-update",
-         "--disable-sync", "--user-data-dir=" + profile, "--dump-dom", page},
+         "--disable-sync", "--user-data-dir=" + home() + "/profile", "--dump-dom", page},
         std::chrono::seconds(60));
     ASSERT_TRUE(dom) << page;
     EXPECT_EQ(first(*dom, R"(id="importPassword">([^<]*)<)"), "A123456789");

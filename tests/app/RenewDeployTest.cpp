@@ -1,7 +1,7 @@
 #include <filesystem>
 
 #include "WorkflowFixture.h"
-#include "support/OpensslTool.h"
+#include "support/TestPki.h"
 
 namespace {
 
@@ -20,45 +20,17 @@ class Flows : public WorkflowFixture {
     void store(const std::string& path, const std::string& pwd) {
         ASSERT_TRUE(lib().util().saveToProperties("A123456789", path, pwd));
     }
-    // A PFX of somebody else's certificate under the customer's password, by the openssl tool.
+    // A PFX of somebody else's certificate under the customer's password.
     std::string strangersPfx() {
-        const std::string dir = home() + "/stranger";
-        fs::create_directory(dir);
-        EXPECT_TRUE(OpensslTool::run({"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj",
-                                      "/CN=stranger", "-keyout", dir + "/k.pem", "-out",
-                                      dir + "/c.pem", "-days", "30"}));
-        EXPECT_TRUE(
-            OpensslTool::run({"pkcs12", "-export", "-in", dir + "/c.pem", "-inkey", dir + "/k.pem",
-                              "-passout", "pass:A123456789", "-out", dir + "/s.pfx"}));
-        return dir + "/s.pfx";
+        TestPki pki;
+        std::string key;
+        const std::string pfx = home() + "/stranger.pfx";
+        fs::copy_file(
+            pki.pkcs12(pki.issue(pki.newRequest("/CN=stranger", key), "01"), key, "A123456789"),
+            pfx, fs::copy_options::overwrite_existing);
+        return pfx;
     }
 };
-
-TEST_F(Flows, RenewalSignsWithTheStoredFileAndFinishesAnUnfinishedOne) {
-    applyAsNewCustomer();
-    const std::string elsewhere = home() + "/elsewhere.pfx";
-    fs::copy_file(pfxPath(), elsewhere);
-    dueForRenewal();
-    store(elsewhere, "A123456789");
-    fs::remove(pfxPath());
-    fs::create_directory(pfxPath());  // the new file cannot be written
-    vc.btnRenewOnClick();
-    sheets.agree(true);
-    EXPECT_EQ(said(), std::vector<std::string>{kRenewSaveFailed});
-    EXPECT_EQ(count("activeCert"), 1);  // the application's only
-
-    fs::remove(pfxPath());
-    vc.setBtnStatus();
-    EXPECT_EQ(vc.currentFnStatus(), "02");
-    take();
-    alerts.answers = {0, 0, 1, 0};
-    vc.btnRenewOnClick();
-    sheets.agree(true);
-    EXPECT_EQ(said(), (std::vector<std::string>{fill(kRenewDone, pfxPath()), kRenewReminder,
-                                                kBackupOffer, kDeployExplain, kImported}));
-    EXPECT_TRUE(lib().getClientCertInfo(pfxPath(), "A123456789", {}, {}, {}, {}));
-    EXPECT_EQ(vc.currentFnStatus(), "00");
-}
 
 TEST_F(Flows, RenewalAsksForTheFileWhenTheStoredOneIsWrong) {
     applyAsNewCustomer();
@@ -113,9 +85,7 @@ TEST_F(Flows, LocalQueryFindsRecordsAndAsksForTheFile) {
     vc.btnQryClntCertInfoOnClick();
     ASSERT_TRUE(sheets.isOpen());
     sheets.loadPfx(pfxPath(), "A123456789");
-    std::string path, pwd;
-    ASSERT_TRUE(lib().util().loadFromProperties("A123456789", path, pwd));
-    EXPECT_EQ(pwd, "A123456789");
+    EXPECT_EQ(storedPassword(), "A123456789");
     EXPECT_EQ(view.table(outlet::kTvClntCertInfo).size(), 5u);
     EXPECT_TRUE(said().empty());  // status 00: nothing to propose
 

@@ -10,35 +10,7 @@
 #include "ui/LoadPfxWindowController.h"
 #include "ui/SavePfxWindowController.h"
 #include "ui/UserAgreementWindowController.h"
-
-// --- main window ---
-
-std::string FakeMainWindow::text(const std::string& outlet) const {
-    auto it = texts.find(outlet);
-    return it == texts.end() ? "" : it->second;
-}
-
-void FakeMainWindow::setText(const std::string& outlet, const std::string& value) {
-    texts[outlet] = value;
-}
-
-bool FakeMainWindow::isChecked(const std::string& outlet) const {
-    auto it = checked.find(outlet);
-    return it != checked.end() && it->second;
-}
-
-void FakeMainWindow::setEnabled(const std::string& outlet, bool on) {
-    enabledState[outlet] = on;
-}
-
-void FakeMainWindow::setVisible(const std::string& outlet, bool on) {
-    visible[outlet] = on;
-}
-
-bool FakeMainWindow::enabled(const std::string& outlet) const {
-    auto it = enabledState.find(outlet);
-    return it != enabledState.end() && it->second;
-}
+#include "ui/UserAgreementWindowView.h"
 
 void FakeMainWindow::showTable(const std::string& outlet, const ZOLTDGDataSource& rows) {
     auto& shown = tables[outlet];
@@ -49,43 +21,23 @@ void FakeMainWindow::showTable(const std::string& outlet, const ZOLTDGDataSource
     }
 }
 
-std::vector<std::string> FakeMainWindow::table(const std::string& outlet) const {
-    auto it = tables.find(outlet);
-    return it == tables.end() ? std::vector<std::string>{} : it->second;
-}
-
-// --- alerts and runtime ---
-
 long ScriptedAlerts::runModalSheet(const Alert& alert) {
     std::string buttons;
     for (const auto& b : alert.buttons) buttons += (buttons.empty() ? "" : ",") + b;
     journal_.push_back("alert " + alert.title + "|" + alert.text + "|" + buttons);
-    if (whileShown) whileShown();
-    int index = 0;
-    if (!answers.empty()) {
-        index = answers.front();
-        answers.pop_front();
-    }
+    const int index = answers.empty() ? 0 : answers.front();
+    if (!answers.empty()) answers.pop_front();
     return 1000 + index;
-}
-
-std::optional<std::string> ScriptedAlerts::askPassword(const std::string&,
-                                                       const std::string& text) {
-    journal_.push_back("password " + text);
-    if (passwords.empty()) return std::nullopt;
-    auto password = passwords.front();
-    passwords.pop_front();
-    return password;
 }
 
 void ScriptedRuntime::runBlocking(const std::string& label, const std::function<void()>& step) {
     journal_.push_back("step " + label);
-    deepest = std::max(deepest, ++depth);
+    deepest = std::max(deepest, ++depth_);
     step();
     // Time passes while the step runs, and the timers that come due fire meanwhile, as they
     // would on the window's event loop.
     if (nextStepSeconds > 0) advance(std::exchange(nextStepSeconds, 0));
-    --depth;
+    --depth_;
 }
 
 void ScriptedRuntime::startRepeatingTimer(double seconds, std::function<void()> tick) {
@@ -100,10 +52,7 @@ void ScriptedRuntime::watchInput(std::function<void()> onActivity) {
 
 std::optional<std::string> ScriptedRuntime::chooseFolder() {
     journal_.push_back("folder");
-    if (folders.empty()) return std::nullopt;
-    auto folder = folders.front();
-    folders.pop_front();
-    return folder;
+    return std::exchange(folder, std::nullopt);
 }
 
 void ScriptedRuntime::quit() {
@@ -124,12 +73,6 @@ void ScriptedRuntime::advance(double seconds) {
     }
     clock = end;
 }
-
-void ScriptedRuntime::press() {
-    if (onActivity_) onActivity_();
-}
-
-// --- dialogs ---
 
 namespace {
 
@@ -165,6 +108,7 @@ class AgreementPage final : public UserAgreementWindowView {
 
 }  // namespace
 
+// A window lives until the next one is made.
 struct ScriptedSheets::Views {
     MapView<SavePfxWindowView> save;
     MapView<LoadPfxWindowView> load;
@@ -173,54 +117,51 @@ struct ScriptedSheets::Views {
     AgreementPage agreement;
 };
 
-SheetWindow<SavePfxWindowView> ScriptedSheets::makeSavePfxWindow() {
+ScriptedSheets::Views& ScriptedSheets::fresh() {
     views_ = std::make_shared<Views>();
-    return {views_->save, *this};
-}
-SheetWindow<LoadPfxWindowView> ScriptedSheets::makeLoadPfxWindow() {
-    views_ = std::make_shared<Views>();
-    return {views_->load, *this};
-}
-SheetWindow<ChgPfxPwdWindowView> ScriptedSheets::makeChgPfxPwdWindow() {
-    views_ = std::make_shared<Views>();
-    return {views_->change, *this};
-}
-SheetWindow<DepCertWindowView> ScriptedSheets::makeDepCertWindow() {
-    views_ = std::make_shared<Views>();
-    return {views_->browsers, *this};
-}
-SheetWindow<UserAgreementWindowView> ScriptedSheets::makeUserAgreementWindow() {
-    views_ = std::make_shared<Views>();
-    return {views_->agreement, *this};
+    return *views_;
 }
 
-void ScriptedSheets::begin(Kind kind, const char* name, SheetDone done) {
-    ASSERT_EQ(open_, Kind::none) << "a second sheet over an open one: " << name;
+SheetWindow<SavePfxWindowView> ScriptedSheets::makeSavePfxWindow() {
+    return {fresh().save, *this};
+}
+SheetWindow<LoadPfxWindowView> ScriptedSheets::makeLoadPfxWindow() {
+    return {fresh().load, *this};
+}
+SheetWindow<ChgPfxPwdWindowView> ScriptedSheets::makeChgPfxPwdWindow() {
+    return {fresh().change, *this};
+}
+SheetWindow<DepCertWindowView> ScriptedSheets::makeDepCertWindow() {
+    return {fresh().browsers, *this};
+}
+SheetWindow<UserAgreementWindowView> ScriptedSheets::makeUserAgreementWindow() {
+    return {fresh().agreement, *this};
+}
+
+template <class Controller>
+void ScriptedSheets::begin(Controller*& slot, Controller& c, const char* name, SheetDone done) {
+    ASSERT_FALSE(isOpen()) << "a second sheet over an open one: " << name;
     journal_.push_back(std::string("sheet ") + name);
-    open_ = kind;
+    slot = &c;
+    open_ = name;
     done_ = std::move(done);
+    cancel_ = [&c] { c.btnCancelOnClick(); };
 }
 
 void ScriptedSheets::beginSheet(SavePfxWindowController& c, SheetDone done) {
-    save_ = &c;
-    begin(Kind::save, "save", std::move(done));
+    begin(save_, c, "save", std::move(done));
 }
 void ScriptedSheets::beginSheet(LoadPfxWindowController& c, SheetDone done) {
-    load_ = &c;
-    loadPfxShown = views_->load.text(LoadPfxWindowView::Field::lblPfxFilePath);
-    begin(Kind::load, "load", std::move(done));
+    begin(load_, c, "load", std::move(done));
 }
 void ScriptedSheets::beginSheet(ChgPfxPwdWindowController& c, SheetDone done) {
-    change_ = &c;
-    begin(Kind::change, "change", std::move(done));
+    begin(change_, c, "change", std::move(done));
 }
 void ScriptedSheets::beginSheet(DepCertWindowController& c, SheetDone done) {
-    browsers_ = &c;
-    begin(Kind::browsers, "browsers", std::move(done));
+    begin(browsers_, c, "browsers", std::move(done));
 }
 void ScriptedSheets::beginSheet(UserAgreementWindowController& c, SheetDone done) {
-    agreement_ = &c;
-    begin(Kind::agreement, "agreement", std::move(done));
+    begin(agreement_, c, "agreement", std::move(done));
 }
 
 void ScriptedSheets::showAlert(const std::string& title, const std::string& text,
@@ -229,14 +170,11 @@ void ScriptedSheets::showAlert(const std::string& title, const std::string& text
 }
 
 std::optional<std::string> ScriptedSheets::choosePath(const PathPanel&) {
-    if (paths.empty()) return std::nullopt;
-    auto path = paths.front();
-    paths.pop_front();
-    return path;
+    return std::exchange(path_, std::nullopt);
 }
 
 void ScriptedSheets::endSheet(int sheetResult) {
-    open_ = Kind::none;
+    open_.clear();
     ended_.push_back([done = std::move(done_), sheetResult] { done(sheetResult); });
 }
 
@@ -245,27 +183,22 @@ std::string ScriptedSheets::directImportNote() const {
 }
 
 void ScriptedSheets::settle() {
-    while (!ended_.empty()) {
-        auto next = std::move(ended_.front());
-        ended_.erase(ended_.begin());
-        next();
-    }
+    // A completion may end the next sheet: its own completion runs after this batch.
+    while (!ended_.empty())
+        for (auto& done : std::exchange(ended_, {})) done();
 }
 
 void ScriptedSheets::agree(bool agreed) {
-    ASSERT_EQ(open_, Kind::agreement);
-    if (agreed) {
-        views_->agreement.checked = true;
-        agreement_->chkUserAgreeOnClick();
-        agreement_->btnNextStepOnClick();
-    } else {
-        agreement_->btnCancelOnClick();
-    }
+    ASSERT_EQ(open_, "agreement");
+    if (!agreed) return cancel();
+    views_->agreement.checked = true;
+    agreement_->chkUserAgreeOnClick();
+    agreement_->btnNextStepOnClick();
     settle();
 }
 
 void ScriptedSheets::savePfx(const std::string& pwd, const std::string& confirmation) {
-    ASSERT_EQ(open_, Kind::save);
+    ASSERT_EQ(open_, "save");
     views_->save.values[SavePfxWindowView::Field::txtPfxPwd] = pwd;
     views_->save.values[SavePfxWindowView::Field::txtPfxPwdCfm] = confirmation;
     save_->btnOKOnClick();
@@ -273,8 +206,8 @@ void ScriptedSheets::savePfx(const std::string& pwd, const std::string& confirma
 }
 
 void ScriptedSheets::loadPfx(const std::string& path, const std::string& pwd) {
-    ASSERT_EQ(open_, Kind::load);
-    paths.push_back(path);
+    ASSERT_EQ(open_, "load");
+    path_ = path;
     load_->btnBrowseFileOnClick();
     views_->load.values[LoadPfxWindowView::Field::txtPfxFilePwd] = pwd;
     load_->btnOkOnClick();
@@ -282,7 +215,7 @@ void ScriptedSheets::loadPfx(const std::string& path, const std::string& pwd) {
 }
 
 void ScriptedSheets::changePwd(const std::string& oldPwd, const std::string& newPwd) {
-    ASSERT_EQ(open_, Kind::change);
+    ASSERT_EQ(open_, "change");
     views_->change.values[ChgPfxPwdWindowView::Field::txtOldPwd] = oldPwd;
     views_->change.values[ChgPfxPwdWindowView::Field::txtNewPwd] = newPwd;
     views_->change.values[ChgPfxPwdWindowView::Field::txtNewPwdCfm] = newPwd;
@@ -291,35 +224,14 @@ void ScriptedSheets::changePwd(const std::string& oldPwd, const std::string& new
 }
 
 void ScriptedSheets::chooseBrowsers(bool confirm) {
-    ASSERT_EQ(open_, Kind::browsers);
-    if (confirm) {
-        browsers_->btnOkOnClick();
-    } else {
-        browsers_->btnCancelOnClick();
-    }
+    ASSERT_EQ(open_, "browsers");
+    if (!confirm) return cancel();
+    browsers_->btnOkOnClick();
     settle();
 }
 
 void ScriptedSheets::cancel() {
-    switch (open_) {
-        case Kind::save:
-            save_->btnCancelOnClick();
-            break;
-        case Kind::load:
-            load_->btnCancelOnClick();
-            break;
-        case Kind::change:
-            change_->btnCancelOnClick();
-            break;
-        case Kind::browsers:
-            browsers_->btnCancelOnClick();
-            break;
-        case Kind::agreement:
-            agreement_->btnCancelOnClick();
-            break;
-        case Kind::none:
-            ADD_FAILURE() << "no sheet to cancel";
-            break;
-    }
+    ASSERT_TRUE(isOpen()) << "no sheet to cancel";
+    cancel_();
     settle();
 }

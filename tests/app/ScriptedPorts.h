@@ -12,50 +12,53 @@
 #include "app/AppRuntime.h"
 #include "app/MainWindowView.h"
 #include "app/SheetPort.h"
-#include "ui/ChgPfxPwdWindowView.h"
-#include "ui/DepCertWindowView.h"
 #include "ui/DialogHost.h"
-#include "ui/LoadPfxWindowView.h"
-#include "ui/SavePfxWindowView.h"
-#include "ui/UserAgreementWindowView.h"
 
 // Scripted fakes of every port of the main window's workflows. They answer from queues and
 // write what the customer would have seen, in order, into one journal:
-//   "alert <title>|<text>|<buttons>", "step <label>", "sheet <kind>", "dialog <text>",
-//   "timer <seconds>", "watch", "folder", "quit".
+//   "alert <title>|<text>|<buttons>", "password <text>", "step <label>", "sheet <kind>",
+//   "dialog <title>|<text>", "timer <seconds>", "watch", "folder", "quit".
 using Journal = std::vector<std::string>;
 
 class FakeMainWindow final : public MainWindowView {
   public:
-    std::string text(const std::string& outlet) const override;
-    void setText(const std::string& outlet, const std::string& text) override;
-    bool isChecked(const std::string& outlet) const override;
-    void setEnabled(const std::string& outlet, bool enabled) override;
-    void setVisible(const std::string& outlet, bool visible) override;
+    std::string text(const std::string& o) const override { return get(texts, o); }
+    void setText(const std::string& o, const std::string& value) override { texts[o] = value; }
+    bool isChecked(const std::string& o) const override { return get(checked, o); }
+    void setEnabled(const std::string& o, bool on) override { enabledState[o] = on; }
+    void setVisible(const std::string& o, bool on) override { visible[o] = on; }
     std::string windowTitle() const override { return title; }
     void setWindowTitle(const std::string& value) override { title = value; }
+    // Keeps "label=value" per row.
     void showTable(const std::string& outlet, const ZOLTDGDataSource& rows) override;
 
-    bool enabled(const std::string& outlet) const;
-    // "label=value" per row of a table as last shown.
-    std::vector<std::string> table(const std::string& outlet) const;
+    bool enabled(const std::string& o) const { return get(enabledState, o); }
+    std::vector<std::string> table(const std::string& o) const { return get(tables, o); }
 
     std::map<std::string, std::string> texts;
     std::map<std::string, bool> checked, enabledState, visible;
     std::map<std::string, std::vector<std::string>> tables;
     std::string title;
+
+  private:
+    template <class Map>
+    static typename Map::mapped_type get(const Map& map, const std::string& key) {
+        auto it = map.find(key);
+        return it == map.end() ? typename Map::mapped_type{} : it->second;
+    }
 };
 
 class ScriptedAlerts final : public AlertPort {
   public:
     explicit ScriptedAlerts(Journal& journal) : journal_(journal) {}
     long runModalSheet(const Alert& alert) override;
-    std::optional<std::string> askPassword(const std::string& title,
-                                           const std::string& text) override;
+    // Always cancelled: the stand-in desktop has no store that asks for one.
+    std::optional<std::string> askPassword(const std::string&, const std::string& text) override {
+        journal_.push_back("password " + text);
+        return std::nullopt;
+    }
 
     std::deque<int> answers;  // button index per alert; the first button when empty
-    std::deque<std::optional<std::string>> passwords;  // cancelled when empty
-    std::function<void()> whileShown;  // runs inside every alert, as a nested loop would
 
   private:
     Journal& journal_;
@@ -74,12 +77,12 @@ class ScriptedRuntime final : public AppRuntime {
     // Moves the clock, firing every timer that comes due on the way, in time order.
     void advance(double seconds);
     // A key press or left click delivered to the application.
-    void press();
+    void press() { onActivity_(); }
 
     double clock = 1000;
-    std::deque<std::optional<std::string>> folders;
-    double nextStepSeconds = 0;  // how long the next blocking step takes on the clock
-    int depth = 0, deepest = 0, quits = 0;
+    std::optional<std::string> folder;  // the folder chooser's next answer
+    double nextStepSeconds = 0;         // how long the next blocking step takes on the clock
+    int deepest = 0, quits = 0;
 
   private:
     struct Timer {
@@ -89,10 +92,11 @@ class ScriptedRuntime final : public AppRuntime {
     Journal& journal_;
     std::vector<Timer> timers_;
     std::function<void()> onActivity_;
+    int depth_ = 0;
 };
 
-// Dialogs with in-memory widgets; a sheet's completion runs when settle() is called, as the
-// main loop would run it after the dialog's own handler returned.
+// Dialogs with in-memory widgets; a sheet's completion runs once the customer's action in
+// it has returned, as the main loop would run it after the dialog's own handler.
 class ScriptedSheets final : public SheetPort, public DialogHost {
   public:
     explicit ScriptedSheets(Journal& journal) : journal_(journal) {}
@@ -113,34 +117,33 @@ class ScriptedSheets final : public SheetPort, public DialogHost {
     std::optional<std::string> choosePath(const PathPanel& panel) override;
     void endSheet(int sheetResult) override;
 
-    // What the customer does in the open dialog; each settles the sheet's completion.
+    // What the customer does in the open dialog.
     void agree(bool agreed);
     void savePfx(const std::string& pwd, const std::string& confirmation);
     void loadPfx(const std::string& path, const std::string& pwd);
     void changePwd(const std::string& oldPwd, const std::string& newPwd);
     void chooseBrowsers(bool confirm);
     void cancel();
-    bool isOpen() const { return open_ != Kind::none; }
+    bool isOpen() const { return !open_.empty(); }
     std::string directImportNote() const;
-    // Runs the completions of the sheets that ended.
-    void settle();
-
-    std::deque<std::optional<std::string>> paths;  // answers of the file chooser
-    std::string loadPfxShown;                      // the path the load dialog proposed
 
   private:
-    enum class Kind { none, save, load, change, browsers, agreement };
-    void begin(Kind kind, const char* name, SheetDone done);
+    struct Views;
+    Views& fresh();
+    template <class Controller>
+    void begin(Controller*& slot, Controller& c, const char* name, SheetDone done);
+    void settle();
 
     Journal& journal_;
-    Kind open_ = Kind::none;
+    std::string open_;  // the open dialog's kind
     SheetDone done_;
+    std::function<void()> cancel_;
     std::vector<std::function<void()>> ended_;
+    std::optional<std::string> path_;  // the file chooser's next answer
     SavePfxWindowController* save_ = nullptr;
     LoadPfxWindowController* load_ = nullptr;
     ChgPfxPwdWindowController* change_ = nullptr;
     DepCertWindowController* browsers_ = nullptr;
     UserAgreementWindowController* agreement_ = nullptr;
-    struct Views;
     std::shared_ptr<Views> views_;
 };

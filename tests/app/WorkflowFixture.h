@@ -18,7 +18,7 @@
 class WorkflowFixture : public testing::Test {
   protected:
     explicit WorkflowFixture(std::map<std::string, std::string> overrides = {})
-        : service(withLongSessions(std::move(overrides))) {
+        : service((overrides.emplace("sessionIdleSeconds", "100000000"), overrides)) {
         desktop.apps["com.google.Chrome"] = {"/apps/chrome.desktop", "Chrome", "120", ""};
         desktop.defaultHandler = "com.google.Chrome";
     }
@@ -63,6 +63,11 @@ class WorkflowFixture : public testing::Test {
             .value_or(StringMap{});
     }
     ZOLTLib& lib() const { return vc.getZOLTlib(); }
+    std::string storedPassword() const {
+        std::string path, password;
+        lib().util().loadFromProperties("A123456789", path, password);
+        return password;
+    }
 
     // A new customer logs in and applies: the PFX at the default path, no backup; the
     // journal is emptied afterwards.
@@ -72,12 +77,6 @@ class WorkflowFixture : public testing::Test {
         sheets.agree(true);
         take();
         ASSERT_TRUE(lib().getClientCertInfo(pfxPath(), "A123456789", {}, {}, {}, {}));
-    }
-
-    static std::map<std::string, std::string> withLongSessions(
-        std::map<std::string, std::string> o) {
-        o.emplace("sessionIdleSeconds", "100000000");
-        return o;
     }
 
     RegsvcProcess service;
