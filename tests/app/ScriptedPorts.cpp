@@ -184,8 +184,9 @@ std::string ScriptedSheets::directImportNote() const {
 
 void ScriptedSheets::settle() {
     // A completion may end the next sheet: its own completion runs after this batch.
-    while (!ended_.empty())
+    while (!ended_.empty()) {
         for (auto& done : std::exchange(ended_, {})) done();
+    }
 }
 
 void ScriptedSheets::agree(bool agreed) {

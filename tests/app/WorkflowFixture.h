@@ -18,9 +18,16 @@
 class WorkflowFixture : public testing::Test {
   protected:
     explicit WorkflowFixture(std::map<std::string, std::string> overrides = {})
-        : service((overrides.emplace("sessionIdleSeconds", "100000000"), overrides)) {
+        : service(withLongSessions(std::move(overrides))) {
         desktop.apps["com.google.Chrome"] = {"/apps/chrome.desktop", "Chrome", "120", ""};
         desktop.defaultHandler = "com.google.Chrome";
+    }
+
+    // Sessions that outlive the clock the tests move.
+    static std::map<std::string, std::string> withLongSessions(
+        std::map<std::string, std::string> overrides) {
+        overrides.emplace("sessionIdleSeconds", "100000000");
+        return overrides;
     }
 
     ServiceEndpoint endpoint() const {
