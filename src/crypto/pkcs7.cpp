@@ -95,42 +95,48 @@ int RSAUtility::signPKCS7(PKCS12* p12Cert, const std::string& p12CertPwd, const 
 
 // The pattern "^(\s*(.+)\s*,\s*)?([a-zA-Z]+)\s*=\s*([^=]+)\s*$" applied pass by pass, written
 // out by hand: each pass peels the last name=value pair off the end. The value is what
-// follows the last "=" (blanks after the "=" dropped), the name the letters before it, and
-// between the name and the comma before it there may be blanks only. Every character is
+// follows the last "=" (blanks after the "=" dropped), the name the letters before it;
+// between the name and the comma before it there may be blanks only, and what comes before
+// the comma (without its leading blanks) is the rest for the next pass. Every character is
 // looked at a bounded number of times; the pattern took seconds on long runs of blanks.
 std::optional<StringMap> RSAUtility::parseSubject(const std::optional<std::string>& subject) const {
     if (!subject || subject->empty()) return std::nullopt;
     StringMap parsed;
     const std::string text = trim(*subject);
-    std::size_t end = text.size();  // the remaining text is text[0, end), trimmed
-    while (end > 0) {
+    std::size_t start = 0, end = text.size();  // the rest: text[start, end)
+    while (start < end) {
         const std::size_t equals = text.rfind('=', end - 1);
-        if (equals == std::string::npos) return std::nullopt;
+        if (equals == std::string::npos || equals < start || equals + 1 >= end) return std::nullopt;
         std::size_t valueStart = equals + 1;
-        while (valueStart < end) {
-            const std::size_t blank = blankAt(text, valueStart);
-            if (blank == 0) break;
+        while (std::size_t blank = valueStart < end ? blankAt(text, valueStart) : 0) {
             valueStart += blank;
         }
-        if (equals + 1 >= end) return std::nullopt;  // no value after the last "="
         if (valueStart >= end) valueStart = end - blankBefore(text, end);  // blanks only
         std::size_t nameEnd = equals;
-        while (std::size_t blank = blankBefore(text, nameEnd)) nameEnd -= blank;
-        std::size_t nameStart = nameEnd;
-        while (nameStart > 0 && isLetter(text[nameStart - 1])) --nameStart;
-        if (nameStart == nameEnd) return std::nullopt;  // no name before the "="
-        std::size_t before = nameStart;
-        while (std::size_t blank = blankBefore(text, before)) before -= blank;
-        std::string value = text.substr(valueStart, end - valueStart);
-        parsed[text.substr(nameStart, nameEnd - nameStart)] = std::move(value);
-        if (before == 0 && nameStart == 0) break;  // the first pair
-        // Anything else before the name must be a comma with at least one character before it.
-        if (before < 2 || text[before - 1] != ',') return std::nullopt;
-        end = before - 1;
-        while (end > 0 &&
-               std::string_view(" \t\n\r\f\v").find(text[end - 1]) != std::string_view::npos) {
-            --end;
+        while (std::size_t blank = nameEnd > start ? blankBefore(text, nameEnd) : 0) {
+            nameEnd -= blank;
         }
+        std::size_t nameStart = nameEnd;
+        while (nameStart > start && isLetter(text[nameStart - 1])) --nameStart;
+        if (nameStart == nameEnd) return std::nullopt;  // no name before the "="
+        parsed[text.substr(nameStart, nameEnd - nameStart)] =
+            text.substr(valueStart, end - valueStart);
+        if (nameStart == start) break;  // the first pair
+        std::size_t before = nameStart;
+        while (std::size_t blank = before > start ? blankBefore(text, before) : 0) before -= blank;
+        // Before the name: a comma, with at least one character before it.
+        if (before <= start + 1 || text[before - 1] != ',') return std::nullopt;
+        const std::size_t comma = before - 1;
+        std::size_t next = start;  // the rest starts after its leading blanks, keeping one
+        while (std::size_t blank = next < comma ? blankAt(text, next) : 0) next += blank;
+        if (next == comma) next = comma - blankBefore(text, comma);
+        start = next;
+        end = comma;
+        auto ascii = [](char c) {
+            return std::string_view(" \t\n\r\f\v").find(c) != std::string_view::npos;
+        };
+        while (start < end && ascii(text[start])) ++start;
+        while (end > start && ascii(text[end - 1])) --end;
     }
     return parsed;
 }
