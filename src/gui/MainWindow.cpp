@@ -98,11 +98,7 @@ void MainWindow::setText(const std::string& outlet, const std::string& text) {
     QWidget* widget = outletWidget(outlet);
     const QString value = QString::fromStdString(text);
     if (auto* field = qobject_cast<QLineEdit*>(widget)) {
-        if (field->isReadOnly()) {
-            showPath(*field, value);
-        } else {
-            field->setText(value);
-        }
+        setLineEditText(*field, value);
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         button->setText(value);
     } else if (auto* label = qobject_cast<QLabel*>(widget)) {

@@ -13,3 +13,11 @@ void showPath(QLineEdit& field, const QString& path) {
     const int wanted = metrics.horizontalAdvance(path) + 4 * metrics.averageCharWidth();
     field.setMinimumWidth(std::min(wanted, 56 * metrics.averageCharWidth()));
 }
+
+void setLineEditText(QLineEdit& field, const QString& text) {
+    if (field.isReadOnly()) {
+        showPath(field, text);
+    } else {
+        field.setText(text);
+    }
+}

@@ -80,11 +80,7 @@ void SheetDialog::setFieldText(const char* name, const std::string& text) {
     QWidget* widget = findChild<QWidget*>(QString::fromUtf8(name));
     const QString value = QString::fromStdString(text);
     if (auto* field = qobject_cast<QLineEdit*>(widget)) {
-        if (field->isReadOnly()) {
-            showPath(*field, value);
-        } else {
-            field->setText(value);
-        }
+        setLineEditText(*field, value);
     } else if (auto* label = qobject_cast<QLabel*>(widget)) {
         label->setText(value);
         label->setVisible(!value.isEmpty());

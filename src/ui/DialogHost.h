@@ -35,4 +35,11 @@ class DialogHost {
     void showError(const std::string& message) {
         showAlert(ui_text::kErrorTitle, message, ui_text::kErrorButton);
     }
+    // An existing PFX file, the chooser opening at `startPath`.
+    std::optional<std::string> choosePfxFile(const std::string& startPath) {
+        return choosePath({.title = ui_text::kLoadPfxPanelTitle,
+                           .startPath = startPath,
+                           .foldersAllowed = false,
+                           .fileTypes = {ui_text::kPfxFileType}});
+    }
 };

@@ -32,10 +32,7 @@ void LoadPfxWindowController::windowDidLoad() {
 
 void LoadPfxWindowController::btnBrowseFileOnClick() {
     if (ended_) return;
-    auto chosen = host_.choosePath({.title = ui_text::kLoadPfxPanelTitle,
-                                    .startPath = view_.text(Field::lblPfxFilePath),
-                                    .foldersAllowed = false,
-                                    .fileTypes = {ui_text::kPfxFileType}});
+    auto chosen = host_.choosePfxFile(view_.text(Field::lblPfxFilePath));
     if (!chosen) return;
     pfxFilePath_ = *chosen;
     view_.setText(Field::lblPfxFilePath, *pfxFilePath_);
