@@ -23,20 +23,13 @@ ZOLTLib& ViewController::getZOLTlib() {
 
 void ViewController::step(const char* label, const std::function<void()>& work) {
     if (quitting_) return;
-    ++modalDepth_;
-    ports_.runtime.runBlocking(label, work);
-    --modalDepth_;
-    runDeferred();
+    modally([&] { ports_.runtime.runBlocking(label, work); });
 }
 
 long ViewController::runAlert(const Alert& alert) {
     // Once the application is ending no question is asked; the last button means "no".
     if (quitting_) return 1000 + static_cast<long>(alert.buttons.size()) - 1;
-    ++modalDepth_;
-    const long result = ports_.alerts.runModalSheet(alert);
-    --modalDepth_;
-    runDeferred();
-    return result;
+    return modally([&] { return ports_.alerts.runModalSheet(alert); });
 }
 
 void ViewController::runDeferred() {

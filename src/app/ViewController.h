@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "app/AlertPort.h"
@@ -159,7 +160,22 @@ class ViewController final : public SavePfxWindowControllerDelegate,
     // until it has ended, so no two exchanges with the service ever overlap.
     void step(const char* label, const std::function<void()>& work);
     long runAlert(const Alert& alert);
-    // Runs the timer work that came due during a blocking step, an alert or a panel.
+    // Runs `work` as modal (a step, an alert, a panel, a prompt): timer work that comes due
+    // meanwhile is held and runs once right after.
+    template <class Work>
+    auto modally(Work&& work) {
+        ++modalDepth_;
+        if constexpr (std::is_void_v<decltype(work())>) {
+            work();
+            --modalDepth_;
+            runDeferred();
+        } else {
+            auto result = work();
+            --modalDepth_;
+            runDeferred();
+            return result;
+        }
+    }
     void runDeferred();
     void quit();
     std::optional<std::string> sysCfg(const std::string& key);

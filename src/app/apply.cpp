@@ -99,10 +99,8 @@ void ViewController::backupCert(const std::string& pfxFilePath) {
                       {app_text::kConfirm, app_text::kCancel},
                       true};
     if (runAlert(offer) != 1000) return;
-    ++modalDepth_;
-    const std::optional<std::string> folder = ports_.runtime.chooseFolder();
-    --modalDepth_;
-    runDeferred();
+    const std::optional<std::string> folder =
+        modally([&] { return ports_.runtime.chooseFolder(); });
     if (!folder) return;
     std::string target = *folder;
     if (target.empty() || target.back() != '/') target += '/';

@@ -37,15 +37,15 @@ void ViewController::importIntoBrowserStores(const std::string& pfxPath, const s
     if (targets.empty()) return;
     const std::optional<Bytes> pkcs12 = getZOLTlib().util().getFile(pfxPath);
     if (!pkcs12) return;
-    ++modalDepth_;  // a primary password prompt is as modal as an alert
-    const auto outcomes =
-        BrowserDeployment::deploy(targets, *pkcs12, pfxPwd, [this](const BrowserStore& store) {
-            return ports_.alerts.askPassword(
-                app_text::kPrimaryPasswordTitle,
-                app_text::fill(app_text::kPrimaryPassword, store_text::label(store)));
-        });
-    --modalDepth_;
-    runDeferred();
+    // A primary password prompt is as modal as an alert.
+    const auto outcomes = modally([&] {
+        return BrowserDeployment::deploy(
+            targets, *pkcs12, pfxPwd, [this](const BrowserStore& store) {
+                return ports_.alerts.askPassword(
+                    app_text::kPrimaryPasswordTitle,
+                    app_text::fill(app_text::kPrimaryPassword, store_text::label(store)));
+            });
+    });
     doAlert(BrowserDeployment::message(outcomes));
 }
 

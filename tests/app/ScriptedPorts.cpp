@@ -1,5 +1,7 @@
 #include "ScriptedPorts.h"
 
+#include "support/FakeTextView.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -76,18 +78,6 @@ void ScriptedRuntime::advance(double seconds) {
 
 namespace {
 
-template <class Base>
-class MapView final : public Base {
-  public:
-    using Field = typename Base::Field;
-    std::string text(Field field) const override {
-        auto it = values.find(field);
-        return it == values.end() ? "" : it->second;
-    }
-    void setText(Field field, const std::string& value) override { values[field] = value; }
-    std::map<Field, std::string> values;
-};
-
 class BrowserButtons final : public DepCertWindowView {
   public:
     void showBrowserButton(Button, const std::string&, const std::string&) override {}
@@ -110,9 +100,9 @@ class AgreementPage final : public UserAgreementWindowView {
 
 // A window lives until the next one is made.
 struct ScriptedSheets::Views {
-    MapView<SavePfxWindowView> save;
-    MapView<LoadPfxWindowView> load;
-    MapView<ChgPfxPwdWindowView> change;
+    FakeTextView<SavePfxWindowView> save;
+    FakeTextView<LoadPfxWindowView> load;
+    FakeTextView<ChgPfxPwdWindowView> change;
     BrowserButtons browsers;
     AgreementPage agreement;
 };
@@ -200,8 +190,8 @@ void ScriptedSheets::agree(bool agreed) {
 
 void ScriptedSheets::savePfx(const std::string& pwd, const std::string& confirmation) {
     ASSERT_EQ(open_, "save");
-    views_->save.values[SavePfxWindowView::Field::txtPfxPwd] = pwd;
-    views_->save.values[SavePfxWindowView::Field::txtPfxPwdCfm] = confirmation;
+    views_->save.texts[SavePfxWindowView::Field::txtPfxPwd] = pwd;
+    views_->save.texts[SavePfxWindowView::Field::txtPfxPwdCfm] = confirmation;
     save_->btnOKOnClick();
     settle();
 }
@@ -210,16 +200,16 @@ void ScriptedSheets::loadPfx(const std::string& path, const std::string& pwd) {
     ASSERT_EQ(open_, "load");
     path_ = path;
     load_->btnBrowseFileOnClick();
-    views_->load.values[LoadPfxWindowView::Field::txtPfxFilePwd] = pwd;
+    views_->load.texts[LoadPfxWindowView::Field::txtPfxFilePwd] = pwd;
     load_->btnOkOnClick();
     settle();
 }
 
 void ScriptedSheets::changePwd(const std::string& oldPwd, const std::string& newPwd) {
     ASSERT_EQ(open_, "change");
-    views_->change.values[ChgPfxPwdWindowView::Field::txtOldPwd] = oldPwd;
-    views_->change.values[ChgPfxPwdWindowView::Field::txtNewPwd] = newPwd;
-    views_->change.values[ChgPfxPwdWindowView::Field::txtNewPwdCfm] = newPwd;
+    views_->change.texts[ChgPfxPwdWindowView::Field::txtOldPwd] = oldPwd;
+    views_->change.texts[ChgPfxPwdWindowView::Field::txtNewPwd] = newPwd;
+    views_->change.texts[ChgPfxPwdWindowView::Field::txtNewPwdCfm] = newPwd;
     change_->btnOkOnClick();
     settle();
 }

@@ -8,6 +8,7 @@
 
 #include "crypto/RSAUtility.h"
 #include "support/FakeDesktop.h"
+#include "support/FakeTextView.h"
 #include "support/OpensslTool.h"
 #include "support/TestPki.h"
 #include "ui/ChgPfxPwdWindowController.h"
@@ -47,20 +48,6 @@ class ScriptedDialogHost final : public DialogHost {
     std::vector<std::string> errors;
     std::vector<PathPanel> panels;
     std::vector<int> sheetResults;
-};
-
-// A dialog's text widgets as a map; a widget never written reads as "".
-template <typename View>
-class FakeTextView final : public View {
-  public:
-    using Field = typename View::Field;
-    std::string text(Field field) const override {
-        auto found = texts.find(field);
-        return found == texts.end() ? std::string() : found->second;
-    }
-    void setText(Field field, const std::string& text) override { texts[field] = text; }
-
-    std::map<Field, std::string> texts;
 };
 
 // Every delegate operation, recorded as one line.
