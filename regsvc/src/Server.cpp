@@ -62,6 +62,9 @@ void Server::run() {
 }
 
 void Server::stop() {
+    // httplib's stop() does nothing until the loop runs, and a signal taken between bind() and
+    // run() would be spent on it: wait for the loop, then end it.
+    while (!server_.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     server_.stop();
 }
 

@@ -31,7 +31,7 @@ class Server {
     // Binds (port 0 picks a free one) and returns the port, or -1.
     int bind();
     void run();
-    // Waits until run() accepts calls, then ends it (a stop before that would be lost).
+    // Ends run(); called before run() has started its loop, it waits for the loop first.
     void stop();
 
   private:

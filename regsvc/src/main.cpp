@@ -76,10 +76,12 @@ int main(int argc, char** argv) {
         return fail("cannot listen on " + config->host + ":" + std::to_string(config->port));
     // The addresses the configuration hands out are known once the port is.
     registry.setBaseUrl("https://" + config->host + ":" + std::to_string(bound));
+    // Every signal is taken, not only the first: a stop never depends on when it arrives.
     std::thread([&server, stopSignals] {
-        int signal = 0;
-        sigwait(&stopSignals, &signal);
-        server.stop();
+        for (;;) {
+            int signal = 0;
+            if (sigwait(&stopSignals, &signal) == 0) server.stop();
+        }
     }).detach();
     std::cout << "regsvc listening on https://" << config->host << ":" << bound << std::endl;
     server.run();

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -92,11 +93,23 @@ void RegsvcProcess::start() {
     }).detach();
 }
 
-void RegsvcProcess::stop() {
-    if (pid_ <= 0) return;
+bool RegsvcProcess::stop() {
+    if (pid_ <= 0) return true;
     kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
+    // A service that does not end on its own must not hold the test: it is killed after a while.
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::seconds(5);
+    int status = 0;
+    while (waitpid(pid_, &status, WNOHANG) == 0) {
+        if (Clock::now() >= deadline) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, &status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     pid_ = -1;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 void RegsvcProcess::restart() {

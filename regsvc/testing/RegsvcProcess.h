@@ -18,6 +18,9 @@ class RegsvcProcess {
 
     // Stops the service and starts it again on the same state file (and a new port).
     void restart();
+    // Asks the service to end and waits; one that has not ended after five seconds is killed.
+    // True when it ended by itself, cleanly.
+    bool stop();
 
     int port() const { return port_; }
     std::string baseUrl() const;  // https://127.0.0.1:PORT
@@ -37,7 +40,6 @@ class RegsvcProcess {
 
   private:
     void start();
-    void stop();
     void control(const std::string& path, const std::string& body);
 
     std::string dir_;
