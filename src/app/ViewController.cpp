@@ -7,7 +7,14 @@
 #include "service/ZOLTLib.h"
 
 ViewController::ViewController(AppPorts ports, ServiceEndpoint endpoint, RandomSource random)
-    : ports_(ports), endpoint_(std::move(endpoint)), random_(std::move(random)) {
+    : ports_(ports),
+      endpoint_(std::move(endpoint)),
+      random_(std::move(random)),
+      gate_(
+          [this](ModalGate::Timed held) {
+              held == ModalGate::Timed::keepAlive ? doIAmAlive() : checkIdle();
+          },
+          [this] { noteActivity(); }) {
     if (!random_) {
         random_ = [device = std::make_shared<std::random_device>()] { return (*device)(); };
     }
@@ -22,24 +29,18 @@ ZOLTLib& ViewController::getZOLTlib() {
 }
 
 void ViewController::step(const char* label, const std::function<void()>& work) {
-    if (quitting_) return;
+    if (gate_.isQuitting()) return;
     modally([&] { ports_.runtime.runBlocking(label, work); });
 }
 
 long ViewController::runAlert(const Alert& alert) {
     // Once the application is ending no question is asked; the last button means "no".
-    if (quitting_) return 1000 + static_cast<long>(alert.buttons.size()) - 1;
-    return modally([&] { return ports_.alerts.runModalSheet(alert); });
-}
-
-void ViewController::runDeferred() {
-    if (modalDepth_ > 0) return;
-    if (std::exchange(keepAliveDeferred_, false)) doIAmAlive();
-    if (std::exchange(idleCheckDeferred_, false)) checkIdle();
+    if (gate_.isQuitting()) return 1000 + static_cast<long>(alert.buttons.size()) - 1;
+    return answered([&] { return ports_.alerts.runModalSheet(alert); });
 }
 
 void ViewController::quit() {
-    quitting_ = true;
+    gate_.quit();
     ports_.runtime.quit();
 }
 

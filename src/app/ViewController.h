@@ -5,12 +5,13 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include "app/AlertPort.h"
 #include "app/AppRuntime.h"
+#include "app/GatedDialogHost.h"
 #include "app/MainWindowView.h"
+#include "app/ModalGate.h"
 #include "app/SheetPort.h"
 #include "platform/BrowserStores.h"
 #include "service/ServiceEndpoint.h"
@@ -116,7 +117,7 @@ class ViewController final : public SavePfxWindowControllerDelegate,
                              const std::string& pfxFilePwd) override;
     void getDepCertWindowData(const std::vector<StringMap>& browsersInfo) override;
 
-    // --- Idle watch, keep-alive and login panel (idle.cpp, loginpanel.cpp) ---
+    // --- Idle watch, keep-alive and login panel (idle.cpp) ---
     void doIAmAlive();
     void registerEventMonitor();
     void checkIdle();
@@ -151,7 +152,7 @@ class ViewController final : public SavePfxWindowControllerDelegate,
     const std::string& currentFnStatus() const { return currentFnStatus_; }
     bool isWorkflowStarted() const { return workflowStarted_; }
     bool isDeploymentPending() const { return pendingDeployment_; }
-    bool isQuitting() const { return quitting_; }
+    bool isQuitting() const { return gate_.isQuitting(); }
     std::optional<double> lastActivity() const { return lastActivity_; }
     const StringMap& applyCertInfo() const { return applyCertInfo_; }
 
@@ -160,29 +161,34 @@ class ViewController final : public SavePfxWindowControllerDelegate,
     // until it has ended, so no two exchanges with the service ever overlap.
     void step(const char* label, const std::function<void()>& work);
     long runAlert(const Alert& alert);
-    // Runs `work` as modal (a step, an alert, a panel, a prompt): timer work that comes due
-    // meanwhile is held and runs once right after.
+    // Runs `work` as modal work the customer waits for (a step) or answers (a panel, a
+    // prompt): timer work that comes due meanwhile is held and runs once right after.
     template <class Work>
     auto modally(Work&& work) {
-        ++modalDepth_;
-        if constexpr (std::is_void_v<decltype(work())>) {
-            work();
-            --modalDepth_;
-            runDeferred();
-        } else {
-            auto result = work();
-            --modalDepth_;
-            runDeferred();
-            return result;
-        }
+        return gate_.modally(std::forward<Work>(work));
     }
-    void runDeferred();
+    template <class Work>
+    auto answered(Work&& work) {
+        return gate_.answered(std::forward<Work>(work));
+    }
+    void noteActivity();
     void quit();
     std::optional<std::string> sysCfg(const std::string& key);
     int fetchFnStatus(std::string& fnStatus, int& certCount, int& effectCertCount);
     std::string cn();
     std::string idno() const;
-    bool maySheet() const;
+    // A dialog's controller and the gated host it speaks through, made afresh per opening.
+    template <class Controller>
+    struct Dialog {
+        std::unique_ptr<GatedDialogHost> host;
+        std::unique_ptr<Controller> controller;
+    };
+    // `make(host, view)` makes the controller.
+    template <class Controller, class View, class Make>
+    Controller& makeDialog(Dialog<Controller>& dialog, SheetWindow<View> window, Make make);
+    // The maker of a controller whose delegate is this one and that reads files.
+    template <class Controller>
+    auto withDelegate();
     template <class Controller>
     void openSheet(Controller& controller, SheetHandler handler);
     PfxPasswordRules passwordRules();
@@ -210,22 +216,18 @@ class ViewController final : public SavePfxWindowControllerDelegate,
     bool pendingDeployment_ = false;
     std::optional<double> lastActivity_;
 
-    // Blocking steps, alerts and the timer work waiting for them
-    int modalDepth_ = 0;
-    bool keepAliveDeferred_ = false;
-    bool idleCheckDeferred_ = false;
-    bool sheetOpen_ = false;
-    bool quitting_ = false;
+    // Modal work, the timer work waiting for it, and the sheets waiting their turn
+    ModalGate gate_;
 
     std::string currentFnStatus_;
     StringMap applyCertInfo_;
     ZOLTDGDataSource svrCertInfoDs_;
     ZOLTDGDataSource clntCertInfoDs_;
-    std::unique_ptr<SavePfxWindowController> savePfxFileController_;
-    std::unique_ptr<LoadPfxWindowController> loadPfxFileController_;
-    std::unique_ptr<ChgPfxPwdWindowController> chgPfxPwdController_;
-    std::unique_ptr<DepCertWindowController> depCertController_;
-    std::unique_ptr<UserAgreementWindowController> userAgreementWindowController_;
+    Dialog<SavePfxWindowController> savePfxFileController_;
+    Dialog<LoadPfxWindowController> loadPfxFileController_;
+    Dialog<ChgPfxPwdWindowController> chgPfxPwdController_;
+    Dialog<DepCertWindowController> depCertController_;
+    Dialog<UserAgreementWindowController> userAgreementWindowController_;
     StringMap savePfxFileWindowResult_;
     StringMap loadPfxFileWindowResult_;
     StringMap loadPfxCertInfo_;

@@ -100,7 +100,7 @@ void ViewController::backupCert(const std::string& pfxFilePath) {
                       true};
     if (runAlert(offer) != 1000) return;
     const std::optional<std::string> folder =
-        modally([&] { return ports_.runtime.chooseFolder(); });
+        answered([&] { return ports_.runtime.chooseFolder(); });
     if (!folder) return;
     std::string target = *folder;
     if (target.empty() || target.back() != '/') target += '/';

@@ -25,7 +25,7 @@ int ViewController::doDepCert(const std::string& cn) {
     std::error_code error;
     // With a dialog already open (the login's own load-PFX dialog), the deployment waits for
     // that dialog's confirmation like a missing file does, instead of replacing it.
-    if (path.empty() || !std::filesystem::exists(path, error) || sheetOpen_) {
+    if (path.empty() || !std::filesystem::exists(path, error) || gate_.isSheetOpen()) {
         pendingDeployment_ = true;
         return -1;
     }

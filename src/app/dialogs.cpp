@@ -17,95 +17,110 @@ std::optional<std::string> present(const std::string& value) {
 
 }  // namespace
 
-// One sheet at a time: a dialog asked for while another is open is not shown.
-bool ViewController::maySheet() const {
-    return !quitting_ && !sheetOpen_;
+template <class Controller, class View, class Make>
+Controller& ViewController::makeDialog(Dialog<Controller>& dialog, SheetWindow<View> window,
+                                       Make make) {
+    // The controller goes first: it holds a reference to the host it replaces.
+    dialog.controller.reset();
+    dialog.host = std::make_unique<GatedDialogHost>(window.host, gate_);
+    dialog.controller = make(*dialog.host, window.view);
+    return *dialog.controller;
+}
+
+template <class Controller>
+auto ViewController::withDelegate() {
+    return [this](DialogHost& host, auto& view) {
+        return std::make_unique<Controller>(*this, host, view, getZOLTlib().util());
+    };
 }
 
 template <class Controller>
 void ViewController::openSheet(Controller& controller, SheetHandler handler) {
     controller.windowDidLoad();
-    sheetOpen_ = true;
-    ports_.sheets.beginSheet(controller, [this, handler = std::move(handler)](int result) {
-        sheetOpen_ = false;
-        if (handler && (result == 0 || result == 1)) handler(result);
-    });
+    ports_.sheets.beginSheet(controller, gate_.completion(std::move(handler)));
 }
 
 PfxPasswordRules ViewController::passwordRules() {
     return PfxPasswordRules::fromConfig(getZOLTlib().getSvrCfg().value_or(StringMap{}));
 }
 
+// Every dialog opens through the gate: one asked for while another is open waits its turn,
+// and its inputs are read when it opens.
 void ViewController::showUserAgreement(SheetHandler handler) {
-    if (!maySheet()) return;
-    auto window = ports_.sheets.makeUserAgreementWindow();
-    userAgreementWindowController_ =
-        std::make_unique<UserAgreementWindowController>(window.host, window.view);
-    openSheet(*userAgreementWindowController_, std::move(handler));
+    gate_.requestSheet([this, handler = std::move(handler)] {
+        auto& dialog =
+            makeDialog(userAgreementWindowController_, ports_.sheets.makeUserAgreementWindow(),
+                       [](DialogHost& host, UserAgreementWindowView& view) {
+                           return std::make_unique<UserAgreementWindowController>(host, view);
+                       });
+        openSheet(dialog, handler);
+    });
 }
 
 void ViewController::showSavePfxWindow(const std::string& b64Cert, const std::string& b64PrivateKey,
                                        SheetHandler handler) {
-    if (!maySheet()) return;
-    ZOLTLib& lib = getZOLTlib();
-    const CommonUtility& util = lib.util();
-    auto window = ports_.sheets.makeSavePfxWindow();
-    savePfxFileController_ =
-        std::make_unique<SavePfxWindowController>(*this, window.host, window.view, util);
-    SavePfxWindowController& dialog = *savePfxFileController_;
-    const std::string current = lib.getCurrentPfxFilePath().value_or("");
-    dialog.setPfxFilePath(util.getFolderNameFromFullPath(current));
-    dialog.setPfxFileName(util.getFileNameFromFullPath(current));
-    dialog.setB64Cert(b64Cert);
-    dialog.setB64PrivateKey(b64PrivateKey);
-    dialog.setPfxFilePwd("");
-    dialog.setRules(passwordRules());
-    openSheet(dialog, std::move(handler));
+    gate_.requestSheet([this, b64Cert, b64PrivateKey, handler = std::move(handler)] {
+        ZOLTLib& lib = getZOLTlib();
+        const CommonUtility& util = lib.util();
+        auto& dialog = makeDialog(savePfxFileController_, ports_.sheets.makeSavePfxWindow(),
+                                  withDelegate<SavePfxWindowController>());
+        const std::string current = lib.getCurrentPfxFilePath().value_or("");
+        dialog.setPfxFilePath(util.getFolderNameFromFullPath(current));
+        dialog.setPfxFileName(util.getFileNameFromFullPath(current));
+        dialog.setB64Cert(b64Cert);
+        dialog.setB64PrivateKey(b64PrivateKey);
+        dialog.setPfxFilePwd("");
+        dialog.setRules(passwordRules());
+        openSheet(dialog, handler);
+    });
 }
 
 void ViewController::showLoadPfxWindow(const std::string& cn, const std::string& issuer,
                                        const std::string& hexSerial, const std::string& certHash,
                                        SheetHandler handler) {
-    if (!maySheet()) return;
-    auto window = ports_.sheets.makeLoadPfxWindow();
-    loadPfxFileController_ = std::make_unique<LoadPfxWindowController>(
-        *this, window.host, window.view, getZOLTlib().util());
-    LoadPfxWindowController& dialog = *loadPfxFileController_;
-    dialog.setCnToCmp(present(cn));
-    dialog.setIssuerToCmp(present(issuer));
-    dialog.setHexSerialToCmp(present(hexSerial));
-    dialog.setCertHashToCmp(present(certHash));
-    dialog.setPfxFilePath(getZOLTlib().getCurrentPfxFilePath());
-    openSheet(dialog, std::move(handler));
+    gate_.requestSheet([this, cn, issuer, hexSerial, certHash, handler = std::move(handler)] {
+        auto& dialog = makeDialog(loadPfxFileController_, ports_.sheets.makeLoadPfxWindow(),
+                                  withDelegate<LoadPfxWindowController>());
+        dialog.setCnToCmp(present(cn));
+        dialog.setIssuerToCmp(present(issuer));
+        dialog.setHexSerialToCmp(present(hexSerial));
+        dialog.setCertHashToCmp(present(certHash));
+        dialog.setPfxFilePath(getZOLTlib().getCurrentPfxFilePath());
+        openSheet(dialog, handler);
+    });
 }
 
 void ViewController::showChgPfxPwdWindow(SheetHandler handler) {
-    if (!maySheet()) return;
-    auto window = ports_.sheets.makeChgPfxPwdWindow();
-    chgPfxPwdController_ = std::make_unique<ChgPfxPwdWindowController>(
-        *this, window.host, window.view, getZOLTlib().util());
-    chgPfxPwdController_->setRules(passwordRules());
-    chgPfxPwdController_->setPfxFilePath(getZOLTlib().getCurrentPfxFilePath().value_or(""));
-    openSheet(*chgPfxPwdController_, std::move(handler));
+    gate_.requestSheet([this, handler = std::move(handler)] {
+        auto& dialog = makeDialog(chgPfxPwdController_, ports_.sheets.makeChgPfxPwdWindow(),
+                                  withDelegate<ChgPfxPwdWindowController>());
+        dialog.setRules(passwordRules());
+        dialog.setPfxFilePath(getZOLTlib().getCurrentPfxFilePath().value_or(""));
+        openSheet(dialog, handler);
+    });
 }
 
 void ViewController::showDepCertWindow(SheetHandler handler) {
-    if (!maySheet()) return;
-    auto window = ports_.sheets.makeDepCertWindow();
-    depCertController_ = std::make_unique<DepCertWindowController>(*this, window.host, window.view);
-    depCertController_->setSelectMode(sysCfg("depCert.mode").value_or(""));
-    const auto browsers = getZOLTlib().getDefaultSelectedBrowserInfo();
-    depCertController_->setBrowsersInfo(browsers);
-    if (directImportOn()) {
-        std::vector<std::string> ids, names;
-        for (const auto& browser : browsers)
-            ids.push_back(browser.count("bundleId") ? browser.at("bundleId") : "");
-        for (const auto& store : BrowserDeployment::targets(browserStores(), ids)) {
-            names.push_back(store_text::label(store));
+    gate_.requestSheet([this, handler = std::move(handler)] {
+        auto& dialog =
+            makeDialog(depCertController_, ports_.sheets.makeDepCertWindow(),
+                       [this](DialogHost& host, DepCertWindowView& view) {
+                           return std::make_unique<DepCertWindowController>(*this, host, view);
+                       });
+        dialog.setSelectMode(sysCfg("depCert.mode").value_or(""));
+        const auto browsers = getZOLTlib().getDefaultSelectedBrowserInfo();
+        dialog.setBrowsersInfo(browsers);
+        if (directImportOn()) {
+            std::vector<std::string> ids, names;
+            for (const auto& browser : browsers)
+                ids.push_back(browser.count("bundleId") ? browser.at("bundleId") : "");
+            for (const auto& store : BrowserDeployment::targets(browserStores(), ids)) {
+                names.push_back(store_text::label(store));
+            }
+            dialog.setDirectImportBrowsers(names);
         }
-        depCertController_->setDirectImportBrowsers(names);
-    }
-    openSheet(*depCertController_, std::move(handler));
+        openSheet(dialog, handler);
+    });
 }
 
 void ViewController::getSavePfxWindowData(const std::string& pfxFilePath,

@@ -7,29 +7,27 @@
 
 // Keep-alive: its outcome is not looked at; the next tick tries again.
 void ViewController::doIAmAlive() {
-    if (modalDepth_ > 0 || quitting_) {
-        keepAliveDeferred_ = !quitting_;
-        return;
-    }
+    if (!gate_.mayRunNow(ModalGate::Timed::keepAlive)) return;
     step(app_text::kStepKeepAlive, [this] { getZOLTlib().iAmAlive(); });
 }
 
 void ViewController::registerEventMonitor() {
-    ports_.runtime.watchInput([this] {
-        lastActivity_ = ports_.runtime.now();
-        MainWindowView& view = ports_.view;
-        if (!origWindowTitle_) origWindowTitle_ = view.windowTitle();
-        if (view.windowTitle() != *origWindowTitle_) view.setWindowTitle(*origWindowTitle_);
-    });
+    ports_.runtime.watchInput([this] { noteActivity(); });
+}
+
+void ViewController::noteActivity() {
+    lastActivity_ = ports_.runtime.now();
+    // The title is only ever changed by the countdown, which has kept the original.
+    MainWindowView& view = ports_.view;
+    if (origWindowTitle_ && view.windowTitle() != *origWindowTitle_) {
+        view.setWindowTitle(*origWindowTitle_);
+    }
 }
 
 // Idle for more than 300 seconds logs out and quits without asking; the last 30 seconds count
 // down in the window title.
 void ViewController::checkIdle() {
-    if (modalDepth_ > 0 || quitting_) {
-        idleCheckDeferred_ = !quitting_;
-        return;
-    }
+    if (!gate_.mayRunNow(ModalGate::Timed::idleCheck)) return;
     const double now = ports_.runtime.now();
     MainWindowView& view = ports_.view;
     if (!origWindowTitle_) origWindowTitle_ = view.windowTitle();

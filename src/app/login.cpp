@@ -66,7 +66,8 @@ int ViewController::doLogin() {
         return rc;
     }
     setBtnStatus(fnStatus, certCount, effectCertCount);
-    const bool loaded = loadPfxFileController_ && loadPfxFileController_->isWindowLoaded();
+    const bool loaded =
+        loadPfxFileController_.controller && loadPfxFileController_.controller->isWindowLoaded();
     ports_.desktop.log("loaded=" + std::to_string(loaded ? 1 : 0));
     if (loaded) {
         ports_.desktop.log("loaded!!");

@@ -8,7 +8,7 @@ void ViewController::viewDidLoad() {
 }
 
 void ViewController::viewDidAppear() {
-    if (quitting_) return;
+    if (gate_.isQuitting()) return;
     ports_.view.setWindowTitle(app_text::kWindowTitlePrefix +
                                sysCfg("env.clientVersion").value_or(""));
 }
