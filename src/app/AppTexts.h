@@ -44,7 +44,14 @@ inline constexpr char kApplyDone[] = "憑證申請成功!!\n憑證已成功申�
 inline constexpr char kApplyReminder[] =
     "提醒您，憑證申請後，憑證密碼預設為您的身分證字號(共１０碼)\n首位英文字母為大寫。"
     "若欲修改憑證密碼，請點選左側『憑證密碼變更』功能。";
-inline constexpr char kSaveCancelled[] = "使用者取消儲存憑證檔，憑證申請未完成";
+// A save cancelled after the service has issued the certificate: it is not lost, its key
+// stays in the key cache, and finishing the workflow later writes the file.
+inline constexpr char kSaveCancelled[] =
+    "使用者取消儲存憑證檔，憑證申請未完成\n"
+    "您的憑證已核發，金鑰仍保存於本機；請稍後再點選『申請憑證』繼續完成，即可儲存憑證檔。";
+inline constexpr char kRenewSaveCancelled[] =
+    "使用者取消儲存憑證檔，憑證更新未完成\n"
+    "您的新憑證已核發，金鑰仍保存於本機；請稍後再點選『更新憑證』繼續完成，即可儲存憑證檔。";
 inline constexpr char kBackupOffer[] =
     "若要備份憑證，請點選確定按鈕，若無需備份憑證，請點選取消即可";
 inline constexpr char kBackupFailed[] = "備份失敗";

@@ -81,6 +81,10 @@ class ViewController final : public SavePfxWindowControllerDelegate,
                              std::optional<std::string>& pfxFilePath, std::string& pfxFilePwd,
                              std::string& errMsg);
     void backupCert(const std::string& pfxFilePath);
+    // The save dialog for an issued certificate that has no file yet (no private key: the
+    // key cache's); a confirmed save activates it, for an application or a renewal.
+    void saveIssuedInDialog(const std::string& b64Cert, const std::string& b64PrivateKey,
+                            int certId, bool renewal);
     int doRenewCert(const std::string& cn);
     int doRenewCertWithSign(const std::string& cn);
     int doRenewCert(const std::string& cn, const std::string& pfxFilePath,

@@ -40,21 +40,7 @@ int ViewController::doApplyCertSaveToPfx(const std::string& b64Cert,
     ZOLTLib& lib = getZOLTlib();
     const int certId = ZOLTLib::leadingInt(applyCertInfo_["certId"]);
     if (!pfxFilePath || pfxFilePath->empty()) {
-        showSavePfxWindow(b64Cert, b64PrivateKey, [this, certId](int saved) {
-            if (saved != 1) {
-                doAlert(app_text::kSaveCancelled);
-                return;
-            }
-            const std::string folder = savePfxFileWindowResult_["pfxFilePath"];
-            std::string errMsg;
-            int rc = 1;
-            step(app_text::kStepActivate,
-                 [&] { rc = getZOLTlib().activeCert(certId, folder, errMsg); });
-            reportActivation(rc, folder, app_text::kApplyFailed, app_text::kApplyDone,
-                             app_text::kApplyReminder);
-            setBtnStatus();
-            doQryClntCertInfo(cn(), true);
-        });
+        saveIssuedInDialog(b64Cert, b64PrivateKey, certId, false);
         return -1;
     }
     const std::string path = *pfxFilePath;
@@ -62,7 +48,9 @@ int ViewController::doApplyCertSaveToPfx(const std::string& b64Cert,
     step(app_text::kStepExport,
          [&] { rc = lib.exportCert(b64Cert, b64PrivateKey, path, pfxFilePwd, errMsg); });
     if (rc != 0) {
+        // The service has issued the certificate: it must still reach a file.
         doAlert(app_text::kSaveFailed);
+        saveIssuedInDialog(b64Cert, b64PrivateKey, certId, false);
         return rc;
     }
     recordPfx(path, pfxFilePwd);
@@ -74,6 +62,38 @@ int ViewController::doApplyCertSaveToPfx(const std::string& b64Cert,
     setBtnStatus();
     doQryClntCertInfo(cn(), true);
     return 0;
+}
+
+// An issued certificate whose file could not be written at the default path: the save
+// dialog stays until the file is written or the customer gives up, and a renewal's file then
+// becomes the recorded one, as the file at the default path would have.
+void ViewController::saveIssuedInDialog(const std::string& b64Cert,
+                                        const std::string& b64PrivateKey, int certId,
+                                        bool renewal) {
+    showSavePfxWindow(b64Cert, b64PrivateKey, [this, certId, renewal](int saved) {
+        if (saved != 1) {
+            doAlert(renewal ? app_text::kRenewSaveCancelled : app_text::kSaveCancelled);
+            return;
+        }
+        ZOLTLib& lib = getZOLTlib();
+        const std::string folder = savePfxFileWindowResult_["pfxFilePath"];
+        if (renewal) {
+            recordPfx(lib.getCurrentPfxFilePath().value_or(""),
+                      lib.getCurrentPfxFilePwd().value_or(""));
+        }
+        std::string errMsg;
+        int rc = 1;
+        step(app_text::kStepActivate, [&] { rc = lib.activeCert(certId, folder, errMsg); });
+        if (renewal) {
+            reportActivation(rc, folder, app_text::kRenewFailed, app_text::kRenewDone,
+                             app_text::kRenewReminder);
+        } else {
+            reportActivation(rc, folder, app_text::kApplyFailed, app_text::kApplyDone,
+                             app_text::kApplyReminder);
+        }
+        setBtnStatus();
+        doQryClntCertInfo(cn(), true);
+    });
 }
 
 void ViewController::reportActivation(int rc, const std::string& shownPath, const char* failed,

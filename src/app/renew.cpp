@@ -84,16 +84,23 @@ int ViewController::doRenewCert(const std::string& cn, const std::string& pfxFil
     }
     const std::string defaultPath = sysCfg("env.userPfxFilePath").value_or("");
     const std::string id = idno();
+    const int certId = ZOLTLib::leadingInt(field(certInfo, "certId"));
+    // The new certificate is issued: without a file at the default path, the customer picks
+    // one, with the key from the key cache.
+    if (defaultPath.empty()) {
+        saveIssuedInDialog(b64Cert, "", certId, true);
+        return -1;
+    }
     rc = 1;
     step(app_text::kStepExport,
          [&] { rc = lib.exportCert(b64Cert, std::nullopt, defaultPath, id, errMsg); });
     if (rc != 0) {
         doAlert(app_text::kRenewSaveFailed);
+        saveIssuedInDialog(b64Cert, "", certId, true);
         return rc;
     }
     recordPfx(defaultPath, id);
     setCurrentPfxFilePath(defaultPath);
-    const int certId = ZOLTLib::leadingInt(field(certInfo, "certId"));
     int activated = 1;
     step(app_text::kStepActivate, [&] { activated = lib.activeCert(certId, defaultPath, errMsg); });
     reportActivation(activated, pfxFilePath, app_text::kRenewFailed, app_text::kRenewDone,

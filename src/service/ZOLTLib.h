@@ -101,9 +101,10 @@ class ZOLTLib {
     // The page: the template with every "#importCertInfo#" replaced by the block, literally.
     static std::string fillTemplate(const std::string& templateText, const std::string& block);
 
-    // The default PFX path as it may be used: a plain, visible file name right in the home
-    // folder, without control characters, once "\\" is a separator and ".." resolved.
-    // Nothing otherwise, with the reason in `why`; the save dialog then asks.
+    // The default PFX path as it may be used: a visible file anywhere inside the home folder
+    // (no part below it hidden, no link leading out of it), without control characters, once
+    // "\\" is a separator and ".." resolved. Nothing otherwise, with the reason in `why`; the
+    // save dialog then asks.
     static std::optional<std::string> confinedPfxPath(const std::string& path,
                                                       const std::string& home, std::string& why);
 

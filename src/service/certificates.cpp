@@ -82,6 +82,8 @@ int ZOLTLib::renewCert(const std::string& cn, const std::string& pfxFilePath,
 int ZOLTLib::exportCert(const std::string& b64Cert, const std::optional<std::string>& b64PrivateKey,
                         const std::string& pfxFilePath, const std::string& pfxFilePwd,
                         std::string& errMsg) {
+    // The default path may lie in a folder that does not exist yet, such as the desktop.
+    if (!pfxFilePath.empty()) util_.checkAndMakeDir(util_.getFolderNameFromFullPath(pfxFilePath));
     return rsa().exportP12ToFile(b64Cert, b64PrivateKey, pfxFilePath, pfxFilePwd, errMsg);
 }
 

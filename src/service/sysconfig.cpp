@@ -1,3 +1,7 @@
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 
 #include "service/ZOLTLib.h"
@@ -47,11 +51,40 @@ bool hasControlCharacter(const std::string& text) {
     return false;
 }
 
+std::string joined(const std::vector<std::string>& parts, std::size_t count) {
+    std::string path;
+    for (std::size_t i = 0; i < count; ++i) path += "/" + parts[i];
+    return path;
+}
+
+std::optional<std::string> realPath(const std::string& path) {
+    char resolved[PATH_MAX];
+    if (::realpath(path.c_str(), resolved) == nullptr) return std::nullopt;
+    return std::string(resolved);
+}
+
+// Whether every part of the path that exists, links followed, still lies inside the home
+// folder; the parts that do not exist yet are folders the export makes.
+bool staysInside(const std::vector<std::string>& parts, std::size_t homeSize,
+                 const std::string& home) {
+    const auto realHome = realPath(home);
+    if (!realHome) return false;
+    for (std::size_t count = homeSize + 1; count <= parts.size(); ++count) {
+        const std::string prefix = joined(parts, count);
+        struct stat info {};
+        if (::lstat(prefix.c_str(), &info) != 0) return true;
+        const auto real = realPath(prefix);
+        if (!real || real->rfind(*realHome + "/", 0) != 0) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
-// The default PFX path must name a plain file right in the home folder: the template comes
-// from the service, and "#userHome#/.bashrc", "../" or "/etc/..." would have PFX bytes
-// written over another file. Nothing, and the reason for the log, when it does not.
+// The default PFX path must name a visible file inside the home folder: the template comes
+// from the service, and "#userHome#/.bashrc", "../", "/etc/..." or a link out of the home
+// folder would have PFX bytes written over another file. Nothing, and the reason for the
+// log, when it does not.
 std::optional<std::string> ZOLTLib::confinedPfxPath(const std::string& path,
                                                     const std::string& home, std::string& why) {
     if (hasControlCharacter(path)) {
@@ -64,22 +97,23 @@ std::optional<std::string> ZOLTLib::confinedPfxPath(const std::string& path,
     }
     auto parts = resolvedParts(path);
     auto homeParts = resolvedParts(home);
-    if (!parts || !homeParts || homeParts->empty() || home.front() != '/') {
+    if (!parts || !homeParts || homeParts->empty() || home.front() != '/' ||
+        parts->size() <= homeParts->size() ||
+        !std::equal(homeParts->begin(), homeParts->end(), parts->begin())) {
         why = "it leaves the home folder";
         return std::nullopt;
     }
-    if (parts->size() != homeParts->size() + 1 ||
-        !std::equal(homeParts->begin(), homeParts->end(), parts->begin())) {
-        why = "it is not a file right in the home folder";
+    for (std::size_t i = homeParts->size(); i < parts->size(); ++i) {
+        if ((*parts)[i].front() == '.') {
+            why = "it names a hidden file or folder";
+            return std::nullopt;
+        }
+    }
+    const std::string confined = joined(*parts, parts->size());
+    if (!staysInside(*parts, homeParts->size(), joined(*homeParts, homeParts->size()))) {
+        why = "a link leads it out of the home folder";
         return std::nullopt;
     }
-    const std::string& name = parts->back();
-    if (name.front() == '.') {
-        why = "its file name is hidden";
-        return std::nullopt;
-    }
-    std::string confined;
-    for (const auto& part : *parts) confined += "/" + part;
     return confined;
 }
 

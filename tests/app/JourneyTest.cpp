@@ -78,8 +78,9 @@ TEST_F(Journey, ApplyBackUpDeployQueryChangeReloadRenewAndLogOut) {
     EXPECT_EQ(storedPassword(), "newpass12");
 
     // Renewal once due, signed with the moved file that only the store names. The new file
-    // cannot be written at first: the renewal stays unfinished, and the next one finishes it
-    // at the default path under the ID number.
+    // cannot be written at first: the save dialog offers the issued certificate, the
+    // customer declines, and the next renewal finishes it at the default path under the ID
+    // number.
     service.advanceClock(340 * kDay);
     vc.setBtnStatus();
     EXPECT_TRUE(view.enabled(outlet::kBtnRenewCert));
@@ -91,6 +92,9 @@ TEST_F(Journey, ApplyBackUpDeployQueryChangeReloadRenewAndLogOut) {
     vc.btnRenewOnClick();
     sheets.agree(true);
     EXPECT_EQ(said(), std::vector<std::string>{kRenewSaveFailed});
+    ASSERT_EQ(sheets.openKind(), "save");
+    sheets.cancel();
+    EXPECT_EQ(said(), std::vector<std::string>{kRenewSaveCancelled});
     EXPECT_EQ(count("activeCert"), 1);  // the application's only
     fs::remove(pfxPath());
     vc.setBtnStatus();
@@ -153,6 +157,10 @@ TEST_F(Journey, FailedExportStopsBeforeActivationAndFailedActivationStillRefresh
     take();
     sheets.agree(true);
     EXPECT_EQ(said(), (std::vector<std::string>{kSaveFailed}));
+    // The issued certificate is offered in the save dialog; declined, it stays unfinished.
+    ASSERT_EQ(sheets.openKind(), "save");
+    sheets.cancel();
+    EXPECT_EQ(said(), (std::vector<std::string>{kSaveCancelled}));
     EXPECT_EQ(count("activeCert"), 0);
     fs::remove(pfxPath());
 
@@ -164,6 +172,85 @@ TEST_F(Journey, FailedExportStopsBeforeActivationAndFailedActivationStillRefresh
     EXPECT_EQ(shown[0], kApplyFailed);
     EXPECT_NE(std::find(shown.begin(), shown.end(), kBackupOffer), shown.end());
     EXPECT_TRUE(fs::exists(pfxPath()));
+}
+
+// A template that puts the file on a desktop that does not exist yet: the folder is made
+// owner-only, and the application and a renewal write there. A renewal whose file cannot be
+// written there ends in the file the customer chooses, and the timers wait while the
+// customer is in that dialog's chooser.
+class DesktopTemplate : public WorkflowFixture {
+  protected:
+    DesktopTemplate()
+        : WorkflowFixture({{"sysCfg", R"({"default.macPfxFilePath": "#desktop#\\",
+            "default.pfxFileName": "#userId#_#custType#.pfx", "depCert.autoDeploy": "N",
+            "pfx.pwd.minLen": "8"})"}}) {}
+    std::string onDesktop() const { return desktop.desktopPath() + "/A123456789_S.pfx"; }
+    std::string serialIn(const std::string& pfx, const std::string& pwd) const {
+        auto info = lib().getClientCertInfo(pfx, pwd, {}, {}, {}, {});
+        return info ? (*info)["serial"] : "none";
+    }
+    void renew() {
+        service.advanceClock(340 * kDay);
+        vc.setBtnStatus();
+        ASSERT_EQ(vc.currentFnStatus(), "01");
+        take();
+        vc.btnRenewOnClick();
+        sheets.agree(true);
+    }
+    void apply() {
+        alerts.answers = {0, 0, 0, 0, 1};  // login, proposal, the two messages, no backup
+        login();
+        sheets.agree(true);
+        take();
+    }
+};
+
+TEST_F(DesktopTemplate, ApplicationAndRenewalWriteThere) {
+    apply();
+    EXPECT_EQ(lib().getSysCfg("env.userPfxFilePath"), onDesktop());
+    EXPECT_EQ(fs::status(desktop.desktopPath()).permissions(), fs::perms::owner_all);
+    const std::string applied = serialIn(onDesktop(), "A123456789");
+    ASSERT_NE(applied, "none");
+
+    alerts.answers = {0, 0, 1};
+    renew();
+    EXPECT_EQ(said(), (std::vector<std::string>{fill(kRenewDone, onDesktop()), kRenewReminder,
+                                                kBackupOffer}));
+    EXPECT_NE(serialIn(onDesktop(), "A123456789"), applied);
+}
+
+TEST_F(DesktopTemplate, RenewalThatCannotWriteThereEndsInTheFileChosen) {
+    apply();
+    // The desktop file cannot be replaced (a folder took its name); the old one signs.
+    const std::string old = home() + "/old.pfx";
+    const std::string applied = serialIn(onDesktop(), "A123456789");
+    fs::rename(onDesktop(), old);
+    fs::create_directory(onDesktop());
+    ASSERT_TRUE(lib().util().saveToProperties("A123456789", old, "A123456789"));
+    renew();
+    EXPECT_EQ(said(), std::vector<std::string>{kRenewSaveFailed});
+    ASSERT_EQ(sheets.openKind(), "save");
+
+    // Six minutes in the chooser: no keep-alive and no idle logout under it, one keep-alive
+    // right after, and no logout, since choosing was the customer's activity.
+    sheets.whileChoosing = [this] {
+        const auto before = journal.size();
+        runtime.advance(360);
+        EXPECT_EQ(journal.size(), before) << journal.back();
+    };
+    const std::string chosen = home() + "/chosen.pfx";
+    alerts.answers = {0, 0};
+    sheets.savePfx("renew1234", "renew1234", chosen);
+    EXPECT_EQ(runtime.quits, 0);
+    const Journal after = take();
+    EXPECT_EQ(std::count(after.begin(), after.end(), "step " + std::string(kStepKeepAlive)), 1);
+    const std::string renewed = serialIn(chosen, "renew1234");
+    EXPECT_NE(renewed, "none");
+    EXPECT_NE(renewed, applied);
+    EXPECT_EQ(properties()["A123456789_PfxFileName"], chosen);
+    EXPECT_EQ(storedPassword(), "renew1234");
+    vc.setBtnStatus();
+    EXPECT_EQ(vc.currentFnStatus(), "00");
 }
 
 }  // namespace

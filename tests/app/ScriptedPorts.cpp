@@ -160,6 +160,7 @@ void ScriptedSheets::showAlert(const std::string& title, const std::string& text
 }
 
 std::optional<std::string> ScriptedSheets::choosePath(const PathPanel&) {
+    if (whileChoosing) whileChoosing();
     return std::exchange(path_, std::nullopt);
 }
 
@@ -188,8 +189,13 @@ void ScriptedSheets::agree(bool agreed) {
     settle();
 }
 
-void ScriptedSheets::savePfx(const std::string& pwd, const std::string& confirmation) {
+void ScriptedSheets::savePfx(const std::string& pwd, const std::string& confirmation,
+                             const std::optional<std::string>& at) {
     ASSERT_EQ(open_, "save");
+    if (at) {
+        path_ = at;
+        save_->btnBrowserFilePathOnClick();
+    }
     views_->save.texts[SavePfxWindowView::Field::txtPfxPwd] = pwd;
     views_->save.texts[SavePfxWindowView::Field::txtPfxPwdCfm] = confirmation;
     save_->btnOKOnClick();

@@ -119,12 +119,17 @@ class ScriptedSheets final : public SheetPort, public DialogHost {
 
     // What the customer does in the open dialog.
     void agree(bool agreed);
-    void savePfx(const std::string& pwd, const std::string& confirmation);
+    // With `at`, the file is first chosen in the dialog's chooser.
+    void savePfx(const std::string& pwd, const std::string& confirmation,
+                 const std::optional<std::string>& at = std::nullopt);
     void loadPfx(const std::string& path, const std::string& pwd);
     void changePwd(const std::string& oldPwd, const std::string& newPwd);
     void chooseBrowsers(bool confirm);
     void cancel();
     bool isOpen() const { return !open_.empty(); }
+    const std::string& openKind() const { return open_; }
+    // What happens while the customer is inside a dialog's file chooser.
+    std::function<void()> whileChoosing;
     std::string directImportNote() const;
 
   private:

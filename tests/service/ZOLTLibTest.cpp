@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <openssl/pem.h>
 
+#include <filesystem>
+
 #include "service/ErrorMessages.h"
 #include "service/ZOLTLib.h"
 #include "support/FakeDesktop.h"
@@ -32,16 +34,25 @@ TEST_F(ZOLTLibOffline, PfxPathPlaceholdersAreReplacedInOrderOnce) {
     EXPECT_EQ(lib.getCurrentPfxFilePath(), home + "/deskA123_A123_A123-00_F.pfx");
 }
 
-// The configured path must name a plain file right in the home folder; anything else means no
-// default path, so that the save dialog asks.
+// The configured path must name a visible file inside the home folder; anything else means
+// no default path, so that the save dialog asks.
 TEST_F(ZOLTLibOffline, HostileConfiguredPfxPathsGiveNoDefaultPath) {
     const std::string home = desktop.homePath();
+    std::filesystem::create_directory_symlink("/tmp", home + "/out");
+    std::filesystem::create_directory(home + "/in");
+    std::filesystem::create_directory_symlink(home + "/in", home + "/link");
     const struct {
         std::string folder, file;
         std::optional<std::string> expected;
     } cases[] = {
         {"#userHome#\\", "#userId#_#custType#.pfx", home + "/A123456789_S.pfx"},
         {"#userHome#//sub/..\\.", "/#userId#.pfx", home + "/A123456789.pfx"},
+        {"#userHome#\\桌面\\", "#userId#.pfx", home + "/桌面/A123456789.pfx"},
+        {"#userHome#/a/b/c/", "#userId#.pfx", home + "/a/b/c/A123456789.pfx"},
+        {"#userHome#/link/", "#userId#.pfx", home + "/link/A123456789.pfx"},
+        {"#userHome#/out/", "#userId#.pfx", std::nullopt},
+        {"#userHome#/out/new/", "#userId#.pfx", std::nullopt},
+        {"#userHome#/a/.hidden/", "#userId#.pfx", std::nullopt},
         {"#userHome#/", ".bashrc", std::nullopt},
         {"#userHome#\\..\\", "#userId#.pfx", std::nullopt},
         {"#userHome#/.ssh/", "authorized_keys", std::nullopt},
@@ -65,7 +76,8 @@ TEST_F(ZOLTLibOffline, HostileConfiguredPfxPathsGiveNoDefaultPath) {
     }
     // The log says why, without the path and its ID number.
     const std::string log = desktop.logText();
-    EXPECT_NE(log.find("no default PFX path: its file name is hidden"), std::string::npos) << log;
+    EXPECT_NE(log.find("no default PFX path: it names a hidden file or folder"), std::string::npos)
+        << log;
     EXPECT_EQ(log.find("A123456789"), std::string::npos) << log;
 }
 
