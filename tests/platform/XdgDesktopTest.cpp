@@ -154,8 +154,6 @@ TEST(XdgDesktop, FindsBrowsersAndKnowsSnapAndFlatpakPackages) {
          bundle_id::kFirefox, "usr/share/applications/firefox.desktop|Firefox||Firefox|-"},
         {"usr/share", "firefox.desktop", "<bin>/firefox %u", "", bundle_id::kSafari, "-"},
         {"usr/share", "other.desktop", "<bin>/firefox %u", "", "other.desktop", "-"},
-        // An entry whose program is not installed is no browser.
-        {"usr/share", "firefox.desktop", "/opt/none/firefox %u", "", bundle_id::kFirefox, "-"},
     };
     for (const auto& c : cases) {
         const XdgSession session;
