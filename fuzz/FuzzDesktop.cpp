@@ -3,25 +3,13 @@
 #include <stdlib.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 namespace fuzz {
 
-FuzzDesktop::FuzzDesktop() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "norvale-fuzz-XXXXXX").string();
-    if (mkdtemp(tmpl.data()) == nullptr) fail("no temporary folder");
-    home_ = tmpl;
-}
-
-FuzzDesktop::~FuzzDesktop() {
-    std::error_code ignored;
-    std::filesystem::remove_all(home_, ignored);
-}
-
-FuzzDesktop& desktop() {
-    static FuzzDesktop instance;
+FakeDesktop& desktop() {
+    static FakeDesktop instance(false);
     return instance;
 }
 

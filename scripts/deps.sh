@@ -2,7 +2,7 @@
 NORVALE_PACKAGES=(
     build-essential cmake ninja-build pkg-config
     libssl-dev openssl libcurl4-openssl-dev libxml2-dev libicu-dev
-    libnss3-dev libnss3-tools
+    libnss3-dev libnss3-tools libglib2.0-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libcpp-httplib-dev nlohmann-json3-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev

@@ -37,14 +37,6 @@ std::string serialText(const ASN1_INTEGER* serial) {
     return (negative ? "-" : "") + hexNoLeadingZeros(hex);
 }
 
-bool allDigits(const std::string& text, std::size_t from, std::size_t count) {
-    if (text.size() < from + count) return false;
-    for (std::size_t i = from; i < from + count; ++i) {
-        if (text[i] < '0' || text[i] > '9') return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 std::string RSAUtility::getX509NamePart(const X509_NAME* name, int nid) const {
@@ -72,34 +64,11 @@ std::string RSAUtility::getCertUserIdFromCn(const std::string& cn) const {
 }
 
 std::optional<std::string> RSAUtility::asn1TimeToLocalTimeStr(const ASN1_TIME* time) const {
-    if (time == nullptr) return std::nullopt;
-    const std::string text(reinterpret_cast<const char*>(ASN1_STRING_get0_data(time)),
-                           static_cast<std::size_t>(ASN1_STRING_length(time)));
-    std::size_t yearDigits = 0;
-    if (ASN1_STRING_type(time) == V_ASN1_UTCTIME) {
-        yearDigits = 2;
-    } else if (ASN1_STRING_type(time) == V_ASN1_GENERALIZEDTIME) {
-        yearDigits = 4;
-    } else {
-        return std::nullopt;
-    }
-    if (!allDigits(text, 0, yearDigits + 10)) return std::nullopt;
-    auto field = [&](std::size_t at, std::size_t count) {
-        return std::stoi(text.substr(at, count));
-    };
-    int year = field(0, yearDigits);
-    if (yearDigits == 2) {
-        year += year >= 50 ? 1900 : 2000;  // RFC 5280: 50 to 99 are the twentieth century
-    } else if (year <= 1900) {
-        return std::nullopt;
-    }
+    // ASN1_TIME_to_tm would read a null time as the current one.
     std::tm utc{};
-    utc.tm_year = year - 1900;
-    utc.tm_mon = field(yearDigits, 2) - 1;
-    utc.tm_mday = field(yearDigits + 2, 2);
-    utc.tm_hour = field(yearDigits + 4, 2);
-    utc.tm_min = field(yearDigits + 6, 2);
-    utc.tm_sec = field(yearDigits + 8, 2);
+    if (time == nullptr || ASN1_TIME_to_tm(time, &utc) != 1) return std::nullopt;
+    // No certificate is dated 1900 or earlier: such a time is a placeholder or a fault.
+    if (utc.tm_year <= 0) return std::nullopt;
     const time_t moment = timegm(&utc);
     std::tm local{};
     if (localtime_r(&moment, &local) == nullptr) return std::nullopt;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "platform/KeyFile.h"
+#include "platform/glibptr.h"
 
 namespace fs = std::filesystem;
 
@@ -26,10 +26,26 @@ fs::path identity(const std::string& dir) {
     return error ? fs::path(dir) : canonical;
 }
 
+// A value as written, escapes and all: Firefox writes paths unescaped.
+std::optional<std::string> valueOf(GKeyFile* ini, const std::string& group, const char* key) {
+    glib::String value(g_key_file_get_value(ini, group.c_str(), key, nullptr));
+    if (!value) return std::nullopt;
+    return std::string(value.get());
+}
+
+std::vector<std::string> groupsOf(GKeyFile* ini) {
+    const glib::Strv names(g_key_file_get_groups(ini, nullptr));
+    std::vector<std::string> groups;
+    for (gchar** name = names.get(); name != nullptr && *name != nullptr; ++name) {
+        groups.emplace_back(*name);
+    }
+    return groups;
+}
+
 // "Profile<n>" groups in the order of n, as Firefox numbers them; other groups are not profiles.
-std::vector<std::string> profileGroups(const KeyFile& ini) {
+std::vector<std::string> profileGroups(GKeyFile* ini) {
     std::vector<std::pair<unsigned long, std::string>> numbered;
-    for (const auto& group : ini.groups()) {
+    for (const auto& group : groupsOf(ini)) {
         const std::string digits = group.substr(0, 7) == "Profile" ? group.substr(7) : "";
         if (digits.empty() || digits.size() > 9 ||
             !std::all_of(digits.begin(), digits.end(),
@@ -63,31 +79,36 @@ BrowserStores::BrowserStores(std::string home, std::optional<std::string> xdgCon
 
 void BrowserStores::addFirefoxProfiles(const std::string& root, BrowserStore::Packaging packaging,
                                        std::vector<BrowserStore>& stores) const {
-    const auto ini = KeyFile::load(root + "/profiles.ini");
-    if (!ini) return;
+    const glib::KeyFile file(g_key_file_new());
+    const std::string iniPath = root + "/profiles.ini";
+    if (!g_key_file_load_from_file(file.get(), iniPath.c_str(), G_KEY_FILE_NONE, nullptr)) return;
+    GKeyFile* ini = file.get();
+    auto value = [ini](const std::string& group, const char* key) {
+        return valueOf(ini, group, key);
+    };
     // Newer Firefox versions name each installation's default profile in an Install group;
     // older ones mark it with Default=1.
     std::vector<std::string> installDefaults;
-    for (const auto& group : ini->groups()) {
-        auto path = group.rfind("Install", 0) == 0 ? ini->value(group, "Default") : std::nullopt;
+    for (const auto& group : groupsOf(ini)) {
+        auto path = group.rfind("Install", 0) == 0 ? value(group, "Default") : std::nullopt;
         if (path && !path->empty()) {
             installDefaults.push_back(resolve(root, *path, path->front() != '/'));
         }
     }
-    for (const auto& group : profileGroups(*ini)) {
-        const auto path = ini->value(group, "Path");
+    for (const auto& group : profileGroups(ini)) {
+        const auto path = value(group, "Path");
         if (!path || path->empty()) continue;
         const bool relative =
-            ini->value(group, "IsRelative").value_or(path->front() == '/' ? "0" : "1") != "0";
+            value(group, "IsRelative").value_or(path->front() == '/' ? "0" : "1") != "0";
         BrowserStore store;
         store.family = BrowserStore::Family::Firefox;
         store.packaging = packaging;
         store.browser = "Firefox";
         store.dir = resolve(root, *path, relative);
-        store.profile = ini->value(group, "Name").value_or(fs::path(store.dir).filename().string());
+        store.profile = value(group, "Name").value_or(fs::path(store.dir).filename().string());
         store.exists = isFile(store.dir + "/" + kCertDbFile);
         store.isDefault = installDefaults.empty()
-                              ? ini->value(group, "Default") == "1"
+                              ? value(group, "Default") == "1"
                               : std::find(installDefaults.begin(), installDefaults.end(),
                                           store.dir) != installDefaults.end();
         stores.push_back(std::move(store));

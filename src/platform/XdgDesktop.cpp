@@ -1,16 +1,20 @@
 #include "platform/XdgDesktop.h"
 
+#include <gio/gdesktopappinfo.h>
 #include <syslog.h>
 
-#include <fstream>
 #include <regex>
 
 #include "platform/BundleIds.h"
-#include "platform/KeyFile.h"
 #include "platform/Process.h"
+#include "platform/glibptr.h"
 
 namespace {
 
+using EntryPtr = glib::Object<GDesktopAppInfo>;
+
+// The desktop entry names under which each browser the client knows installs, in the order
+// they are tried.
 const std::map<std::string, std::vector<std::string>>& browserEntries() {
     static const std::map<std::string, std::vector<std::string>> entries{
         {bundle_id::kChrome,
@@ -24,72 +28,8 @@ const std::map<std::string, std::vector<std::string>>& browserEntries() {
     return entries;
 }
 
-std::vector<std::string> splitSemicolons(const std::string& value) {
-    std::vector<std::string> items;
-    std::string item;
-    for (char c : value) {
-        if (c == ';') {
-            if (!item.empty()) items.push_back(item);
-            item.clear();
-        } else {
-            item += c;
-        }
-    }
-    if (!item.empty()) items.push_back(item);
-    return items;
-}
-
-// Launchers that only wrap the real program would answer --version with their own.
-bool isWrapper(const std::string& program) {
-    auto slash = program.rfind('/');
-    auto base = slash == std::string::npos ? program : program.substr(slash + 1);
-    return base == "flatpak" || base == "env" || base == "sh" || base == "bash";
-}
-
-}  // namespace
-
-XdgDesktop::XdgDesktop(XdgPaths paths) : paths_(std::move(paths)) {}
-
-std::string XdgDesktop::homePath() const {
-    return paths_.home();
-}
-
-// A folder of user-dirs.dirs, a shell fragment such as XDG_DESKTOP_DIR="$HOME/Desktop"; the
-// home folder's `fallback` when it names none, or the home folder itself (which the XDG user
-// directories take to mean "not set").
-std::string XdgDesktop::userDir(const std::string& key, const std::string& fallback) const {
-    const std::string home = paths_.home();
-    std::ifstream in(paths_.configHome() + "/user-dirs.dirs");
-    std::string value;
-    const std::string prefix = key + "=";
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind(prefix, 0) != 0) continue;
-        value = line.substr(prefix.size());
-        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-            value = value.substr(1, value.size() - 2);
-        }
-    }
-    if (value.rfind("$HOME", 0) == 0) value = home + value.substr(5);
-    while (value.size() > 1 && value.back() == '/') value.pop_back();
-    if (value.empty() || value.front() != '/' || value == home) return home + "/" + fallback;
-    return value;
-}
-
-std::string XdgDesktop::desktopPath() const {
-    return userDir("XDG_DESKTOP_DIR", "Desktop");
-}
-
-std::string XdgDesktop::downloadPath() const {
-    return userDir("XDG_DOWNLOAD_DIR", "Downloads");
-}
-
-const std::vector<std::string>& XdgDesktop::desktopIdsFor(const std::string& bundleId) {
-    static const std::vector<std::string> none;
-    auto it = browserEntries().find(bundleId);
-    return it == browserEntries().end() ? none : it->second;
-}
-
-std::string XdgDesktop::bundleIdFor(const std::string& desktopId) {
+// The bundle identifier for a desktop entry name, or the name itself when unknown.
+std::string bundleIdFor(const std::string& desktopId) {
     for (const auto& [bundleId, ids] : browserEntries()) {
         for (const auto& id : ids) {
             if (id == desktopId) return bundleId;
@@ -98,79 +38,139 @@ std::string XdgDesktop::bundleIdFor(const std::string& desktopId) {
     return desktopId;
 }
 
-std::optional<DesktopEntry> XdgDesktop::findEntry(const std::string& desktopId) const {
-    for (const auto& dir : paths_.applicationDirs()) {
-        std::ifstream probe(dir + "/" + desktopId);
-        if (!probe) continue;
-        // The first entry found by this name shadows later ones, even a hidden one.
-        return DesktopEntry::load(dir + "/" + desktopId);
-    }
-    return std::nullopt;
+std::string baseName(const std::string& path) {
+    return path.substr(path.rfind('/') + 1);
 }
 
-// The lookup order of the XDG MIME Applications specification.
-std::vector<std::string> XdgDesktop::mimeappsFiles() const {
-    std::vector<std::string> folders{paths_.configHome()};
-    for (const auto& dir : paths_.configDirs()) folders.push_back(dir);
-    folders.push_back(paths_.dataHome() + "/applications");
-    for (const auto& dir : paths_.dataDirs()) folders.push_back(dir + "/applications");
-    std::vector<std::string> files;
-    for (const auto& folder : folders) {
-        for (const auto& desktop : paths_.currentDesktops()) {
-            files.push_back(folder + "/" + desktop + "-mimeapps.list");
-        }
-        files.push_back(folder + "/mimeapps.list");
+// GIO finds entries in the XDG data folders; a session started without the folders Flatpak
+// and snap export their entries to still finds the browsers there.
+EntryPtr findEntry(const std::string& desktopId) {
+    if (EntryPtr entry{g_desktop_app_info_new(desktopId.c_str())}) return entry;
+    for (const std::string& dir :
+         {std::string(g_get_user_data_dir()) + "/flatpak/exports/share/applications",
+          std::string("/var/lib/flatpak/exports/share/applications"),
+          std::string("/var/lib/snapd/desktop/applications")}) {
+        const std::string path = dir + "/" + desktopId;
+        if (EntryPtr entry{g_desktop_app_info_new_from_filename(path.c_str())}) return entry;
     }
-    return files;
+    return {};
+}
+
+std::string stringOf(GDesktopAppInfo* entry, const char* key) {
+    glib::String value(g_desktop_app_info_get_string(entry, key));
+    return value ? value.get() : "";
+}
+
+// The Exec line split as GIO splits it to start the program; empty when it does not split.
+std::vector<std::string> execArgs(GDesktopAppInfo* entry) {
+    const std::string exec = stringOf(entry, G_KEY_FILE_DESKTOP_KEY_EXEC);
+    gchar** raw = nullptr;
+    if (!g_shell_parse_argv(exec.c_str(), nullptr, &raw, nullptr)) return {};
+    const glib::Strv owned(raw);
+    std::vector<std::string> args;
+    for (gchar** arg = raw; *arg != nullptr; ++arg) args.emplace_back(*arg);
+    return args;
+}
+
+// A snap or Flatpak package, as its entry says: an X-SnapInstanceName or X-Flatpak key, or an
+// Exec line that runs /snap/bin/... or "flatpak run" (past "env" and its NAME=value
+// assignments: snapd writes "env BAMF_DESKTOP_FILE_HINT=... /snap/bin/firefox %u").
+bool isSandboxed(GDesktopAppInfo* entry, const std::vector<std::string>& args) {
+    if (g_desktop_app_info_has_key(entry, "X-SnapInstanceName") ||
+        g_desktop_app_info_has_key(entry, "X-Flatpak")) {
+        return true;
+    }
+    std::size_t at = 0;
+    if (at < args.size() && baseName(args[at]) == "env") {
+        ++at;
+        while (at < args.size() && args[at].find('=') != std::string::npos && args[at][0] != '-') {
+            ++at;
+        }
+    }
+    if (at >= args.size()) return false;
+    if (args[at].rfind("/snap/bin/", 0) == 0) return true;
+    return baseName(args[at]) == "flatpak" && at + 1 < args.size() && args[at + 1] == "run";
+}
+
+// Launchers that only wrap the real program would answer --version with their own.
+bool isWrapper(const std::string& program) {
+    const std::string base = baseName(program);
+    return base == "flatpak" || base == "env" || base == "sh" || base == "bash";
+}
+
+// A folder of user-dirs.dirs; the home folder's `fallback` when it names none, or names the
+// home folder itself (which the XDG user directories take to mean "not set").
+std::string userDir(GUserDirectory which, const char* fallback) {
+    const std::string home = g_get_home_dir();
+    const char* dir = g_get_user_special_dir(which);
+    if (dir == nullptr || home == dir) return home + "/" + fallback;
+    return dir;
+}
+
+}  // namespace
+
+std::string XdgDesktop::homePath() const {
+    return g_get_home_dir();
+}
+
+std::string XdgDesktop::desktopPath() const {
+    return userDir(G_USER_DIRECTORY_DESKTOP, "Desktop");
+}
+
+std::string XdgDesktop::downloadPath() const {
+    return userDir(G_USER_DIRECTORY_DOWNLOAD, "Downloads");
 }
 
 std::optional<std::string> XdgDesktop::defaultHttpsHandler() const {
-    for (const auto& path : mimeappsFiles()) {
-        auto file = KeyFile::load(path);
-        if (!file) continue;
-        auto value = file->value("Default Applications", "x-scheme-handler/https");
-        if (!value) continue;
-        for (const auto& id : splitSemicolons(*value)) {
-            if (findEntry(id)) return bundleIdFor(id);
-        }
-    }
-    return std::nullopt;
+    const glib::Object<GAppInfo> app(g_app_info_get_default_for_uri_scheme("https"));
+    const char* id = app ? g_app_info_get_id(app.get()) : nullptr;
+    if (id == nullptr) return std::nullopt;
+    return bundleIdFor(id);
 }
 
-std::string XdgDesktop::versionOf(const DesktopEntry& entry) const {
+std::string XdgDesktop::versionOf(const std::string& entryPath,
+                                  const std::vector<std::string>& execArgs) const {
     std::lock_guard lock(versionMutex_);
-    auto cached = versions_.find(entry.path());
+    auto cached = versions_.find(entryPath);
     if (cached != versions_.end()) return cached->second;
     std::string version;
-    auto args = DesktopEntry::splitExec(entry.exec());
-    if (args && !isWrapper(args->front())) {
-        auto output = Process::capture({args->front(), "--version"}, std::chrono::seconds(3));
+    if (!execArgs.empty() && !isWrapper(execArgs.front())) {
+        auto output = Process::capture({execArgs.front(), "--version"}, std::chrono::seconds(3));
         std::smatch match;
         static const std::regex number(R"([0-9]+(\.[0-9]+)+)");
         if (output && std::regex_search(*output, match, number)) version = match.str();
     }
-    versions_[entry.path()] = version;
+    versions_[entryPath] = version;
     return version;
 }
 
 std::optional<AppInfo> XdgDesktop::findApplication(const std::string& bundleId) const {
-    for (const auto& id : desktopIdsFor(bundleId)) {
-        auto entry = findEntry(id);
+    const auto known = browserEntries().find(bundleId);
+    if (known == browserEntries().end()) return std::nullopt;
+    for (const auto& id : known->second) {
+        const EntryPtr entry = findEntry(id);
         if (!entry) continue;
-        return AppInfo{entry->path(), entry->name(), versionOf(*entry), entry->icon(),
-                       entry->sandboxed()};
+        const auto args = execArgs(entry.get());
+        const char* path = g_desktop_app_info_get_filename(entry.get());
+        const std::string entryPath = path != nullptr ? path : "";
+        return AppInfo{
+            entryPath, g_app_info_get_name(G_APP_INFO(entry.get())), versionOf(entryPath, args),
+            stringOf(entry.get(), G_KEY_FILE_DESKTOP_KEY_ICON), isSandboxed(entry.get(), args)};
     }
     return std::nullopt;
 }
 
+// GIO expands the field codes and starts the program without a shell; a local file's address
+// reaches the browser as its path.
 bool XdgDesktop::openUrls(const std::vector<std::string>& urls, const std::string& appPath) {
-    auto entry = DesktopEntry::load(appPath);
+    const EntryPtr entry(g_desktop_app_info_new_from_filename(appPath.c_str()));
     if (!entry) return false;
-    auto lines = entry->commandLines(urls);
-    if (!lines) return false;
-    bool started = true;
-    for (const auto& argv : *lines) started = Process::spawnDetached(argv) && started;
-    return started;
+    GList* cells = nullptr;
+    for (auto url = urls.rbegin(); url != urls.rend(); ++url) {
+        cells = g_list_prepend(cells, const_cast<char*>(url->c_str()));
+    }
+    const glib::List list(cells);
+    return g_app_info_launch_uris(G_APP_INFO(entry.get()), list.get(), nullptr, nullptr);
 }
 
 bool XdgDesktop::openUrl(const std::string& url) {

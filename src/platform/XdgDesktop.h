@@ -4,15 +4,13 @@
 #include <mutex>
 
 #include "platform/Desktop.h"
-#include "platform/DesktopEntry.h"
-#include "platform/XdgPaths.h"
 
-// The desktop of a Linux session, found the XDG way: user-dirs.dirs for the desktop and
-// download folders, mimeapps.list for the default https handler, desktop entries for browsers.
+// The desktop of a Linux session through GLib's GIO: the user's special folders, the default
+// https handler of mimeapps.list, desktop entries for the browsers and their launching. GLib
+// reads the XDG variables and user-dirs.dirs once per process. Which entries are the browsers
+// the client knows, and which of them are snap or Flatpak packages, is decided here.
 class XdgDesktop final : public Desktop {
   public:
-    explicit XdgDesktop(XdgPaths paths = XdgPaths{});
-
     std::string homePath() const override;
     std::string desktopPath() const override;
     std::string downloadPath() const override;
@@ -23,18 +21,10 @@ class XdgDesktop final : public Desktop {
     bool openFile(const std::string& path) override;
     void log(const std::string& line) override;
 
-    // The desktop entry names under which a browser with this bundle identifier installs.
-    static const std::vector<std::string>& desktopIdsFor(const std::string& bundleId);
-    // The bundle identifier for a desktop entry name, or the name itself when unknown.
-    static std::string bundleIdFor(const std::string& desktopId);
-
   private:
-    std::string userDir(const std::string& key, const std::string& fallback) const;
-    std::optional<DesktopEntry> findEntry(const std::string& desktopId) const;
-    std::vector<std::string> mimeappsFiles() const;
-    std::string versionOf(const DesktopEntry& entry) const;
+    std::string versionOf(const std::string& entryPath,
+                          const std::vector<std::string>& execArgs) const;
 
-    XdgPaths paths_;
     mutable std::mutex versionMutex_;
     mutable std::map<std::string, std::string> versions_;  // by entry path; asking is slow
 };

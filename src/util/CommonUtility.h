@@ -32,7 +32,8 @@ class CommonUtility {
                              const std::string& replacement) const;
     bool regexMatch(const std::string& text, const std::string& pattern) const;
 
-    // Paths
+    // Paths. A path splits at its last slash when a name follows it; any other path is its
+    // own folder and file name.
     std::string getFolderNameFromFullPath(const std::string& path) const;
     std::string getFileNameFromFullPath(const std::string& path) const;
     std::string getUserHomePath() const;
@@ -48,7 +49,9 @@ class CommonUtility {
     bool saveFile(const std::string& path, const std::string& fileStrData) const;  // as Big5
     std::optional<std::string> getFileAsStr(const std::string& path) const;
     std::optional<Bytes> getFile(const std::string& path) const;
+    // Removes a file or a link, never a folder.
     void removeFile(const std::string& path) const;
+    // Removes the files in `folder` (not below it) whose names regexMatch the pattern.
     void removeFile(const std::string& folder, const std::string& filePattern) const;
     void checkAndMakeDir(const std::string& folder) const;
 

@@ -74,11 +74,30 @@ HttpResponse CurlTransport::operator()(const HttpRequest& request) const {
     Sink sink;
     sink.cap = limits.maxBodyBytes;
 
+    // Without any one of these the exchange would not be the https-only, verified one it
+    // claims to be: a libcurl that refuses one gets no request at all.
+    bool secured = curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "https") == CURLE_OK &&
+                   curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L) == CURLE_OK &&
+                   curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L) == CURLE_OK;
+    if (secured && !trustAnchorPem_.empty()) {
+        curl_blob blob{const_cast<char*>(trustAnchorPem_.data()), trustAnchorPem_.size(),
+                       CURL_BLOB_COPY};
+        secured = curl_easy_setopt(h, CURLOPT_CAINFO_BLOB, &blob) == CURLE_OK;
+    }
+    if (secured && request.method != "POST") {
+        // A plain download may have moved: a few redirects are followed, to https only.
+        secured = curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "https") == CURLE_OK;
+        curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+        curl_easy_setopt(h, CURLOPT_MAXREDIRS, 5L);
+    }
+    if (!secured) {
+        curl_easy_reset(h);
+        response.error = "libcurl refused a TLS or protocol option";
+        return response;
+    }
+
     curl_easy_setopt(h, CURLOPT_URL, request.url.c_str());
-    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "https");
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS,
                      static_cast<long>(limits.connectTimeout.count()));
     curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(limits.totalTimeout.count()));
@@ -87,11 +106,6 @@ HttpResponse CurlTransport::operator()(const HttpRequest& request) const {
     curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBodyBytes));
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, collect);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
-    if (!trustAnchorPem_.empty()) {
-        curl_blob blob{const_cast<char*>(trustAnchorPem_.data()), trustAnchorPem_.size(),
-                       CURL_BLOB_COPY};
-        curl_easy_setopt(h, CURLOPT_CAINFO_BLOB, &blob);
-    }
 
     // Only the caller's headers go out: libcurl's own Accept and Expect are switched off.
     curl_slist* raw = nullptr;
@@ -109,10 +123,6 @@ HttpResponse CurlTransport::operator()(const HttpRequest& request) const {
         curl_easy_setopt(h, CURLOPT_POSTFIELDS, data);
     } else {
         curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
-        // A plain download may have moved: a few redirects are followed, to https only.
-        curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(h, CURLOPT_MAXREDIRS, 5L);
-        curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "https");
     }
 
     CURLcode rc = curl_easy_perform(h);

@@ -23,7 +23,25 @@ std::string trimmedWithSlashes(const std::string& path) {
     return out;
 }
 
+// Where "folder/name" splits: the last slash, when a name follows it.
+std::optional<std::size_t> lastSlashBeforeAName(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos || slash + 1 == path.size()) return std::nullopt;
+    return slash;
+}
+
 }  // namespace
+
+// A path that does not split is its own folder and name.
+std::string CommonUtility::getFolderNameFromFullPath(const std::string& path) const {
+    const auto at = lastSlashBeforeAName(path);
+    return at ? path.substr(0, *at) : path;
+}
+
+std::string CommonUtility::getFileNameFromFullPath(const std::string& path) const {
+    const auto at = lastSlashBeforeAName(path);
+    return at ? path.substr(*at + 1) : path;
+}
 
 std::string CommonUtility::getUserHomePath() const {
     return desktop_.homePath();
@@ -101,9 +119,9 @@ std::optional<std::string> CommonUtility::getFileAsStr(const std::string& path) 
     return text;
 }
 
+// unlink: a file or a link goes, a folder never does, whatever the path names.
 void CommonUtility::removeFile(const std::string& path) const {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
+    unlink(path.c_str());
 }
 
 void CommonUtility::removeFile(const std::string& folder, const std::string& filePattern) const {

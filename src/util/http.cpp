@@ -1,32 +1,23 @@
 #include <cctype>
+#include <climits>
 
 #include "util/CommonUtility.h"
 #include "util/TextCodec.h"
+#include "util/curlptr.h"
 
 namespace {
 
 const char* kContentType = "Content-Type: application/x-www-form-urlencoded; charset=UTF-8";
 
-bool isUnreserved(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-           c == '.' || c == '_' || c == '~';
-}
-
 }  // namespace
 
+// Everything but RFC 3986's unreserved characters is escaped, with upper-case digits.
 std::string CommonUtility::urlEncode(std::string_view text) const {
-    static constexpr char digits[] = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : text) {
-        if (isUnreserved(c)) {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += digits[c >> 4];
-            out += digits[c & 0x0f];
-        }
-    }
-    return out;
+    // A length of 0 would make libcurl measure the text up to a NUL.
+    if (text.empty() || text.size() > static_cast<std::size_t>(INT_MAX)) return "";
+    const CurlStringPtr escaped(
+        curl_easy_escape(nullptr, text.data(), static_cast<int>(text.size())));
+    return escaped ? escaped.get() : "";
 }
 
 std::string CommonUtility::getHttpSendData(const StringMap& dataSend) const {

@@ -4,11 +4,8 @@
 #include <memory>
 
 #include "util/CommonUtility.h"
-#include "util/TextCodec.h"
 
 namespace {
-
-const char* kPathSplit = "^(.*)/([^/]+)$";
 
 icu::UnicodeString fromUtf8(const std::string& text) {
     return icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), text.size()));
@@ -43,12 +40,4 @@ bool CommonUtility::regexMatch(const std::string& text, const std::string& patte
     if (U_FAILURE(status) || !matcher) return false;
     bool whole = matcher->matches(status);
     return U_SUCCESS(status) && whole;
-}
-
-std::string CommonUtility::getFolderNameFromFullPath(const std::string& path) const {
-    return regexReplace(path, kPathSplit, "$1");
-}
-
-std::string CommonUtility::getFileNameFromFullPath(const std::string& path) const {
-    return regexReplace(path, kPathSplit, "$2");
 }

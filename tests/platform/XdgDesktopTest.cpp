@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
-#include <map>
+#include <functional>
 #include <thread>
 
 #include "platform/BundleIds.h"
@@ -14,30 +17,58 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A session whose XDG folders all live in a temporary folder.
-class XdgSession : public testing::Test {
-  protected:
-    XdgDesktop desktop() {
-        std::map<std::string, std::string> env{{"HOME", home},
-                                               {"XDG_CONFIG_DIRS", root.file("etc/xdg")},
-                                               {"XDG_DATA_DIRS", root.file("usr/share")},
-                                               {"XDG_CURRENT_DESKTOP", "ubuntu:GNOME"}};
-        return XdgDesktop(XdgPaths([env](const std::string& name) -> std::optional<std::string> {
-            auto it = env.find(name);
-            return it == env.end() ? std::nullopt : std::optional(it->second);
-        }));
+// A session whose XDG folders all live in a temporary folder. GLib reads the environment,
+// user-dirs.dirs and the application folders once per process, so every look runs in a child
+// process of its own; this test process never asks GLib anything.
+class XdgSession {
+  public:
+    // What `probe` answers in a fresh child whose HOME, XDG folders and PATH point here.
+    std::string ask(const std::function<std::string(XdgDesktop&)>& probe) const {
+        int fds[2];
+        if (pipe(fds) != 0) return "<no pipe>";
+        const pid_t child = fork();
+        if (child == 0) {
+            close(fds[0]);
+            setenv("HOME", home.c_str(), 1);
+            setenv("XDG_CONFIG_DIRS", root.file("etc/xdg").c_str(), 1);
+            setenv("XDG_DATA_DIRS", root.file("usr/share").c_str(), 1);
+            setenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME", 1);
+            unsetenv("XDG_CONFIG_HOME");
+            unsetenv("XDG_DATA_HOME");
+            // No session bus: GIO's launch notice goes nowhere instead of to the real desktop.
+            setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + root.file("no-bus")).c_str(), 1);
+            unsetenv("DISPLAY");
+            setenv("PATH", (root.file("bin") + ":" + std::getenv("PATH")).c_str(), 1);
+            XdgDesktop desktop;
+            const std::string answer = probe(desktop);
+            const bool written = ::write(fds[1], answer.data(), answer.size()) ==
+                                 static_cast<ssize_t>(answer.size());
+            close(fds[1]);
+            std::exit(written ? 0 : 1);
+        }
+        close(fds[1]);
+        std::string answer;
+        char buf[4096];
+        for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) answer.append(buf, n);
+        close(fds[0]);
+        int status = -1;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        return answer;
     }
-    void write(const std::string& relative, const std::string& text) {
+
+    void write(const std::string& relative, const std::string& text) const {
         fs::create_directories(fs::path(root.file(relative)).parent_path());
         OpensslTool::writeFile(root.file(relative), text);
     }
-    std::string script(const std::string& name, const std::string& body) {
+    // A program in the session's PATH; GIO takes no entry whose program it cannot find.
+    std::string script(const std::string& name, const std::string& body) const {
         write("bin/" + name, "#!/bin/sh\n" + body + "\n");
         chmod(root.file("bin/" + name).c_str(), 0755);
         return root.file("bin/" + name);
     }
     void installEntry(const std::string& folder, const std::string& id, const std::string& name,
-                      const std::string& exec, const std::string& extra = "") {
+                      const std::string& exec, const std::string& extra = "") const {
         write(folder + "/applications/" + id, "[Desktop Entry]\nType=Application\nName=" + name +
                                                   "\nIcon=" + name + "\nExec=" + exec + "\n" +
                                                   extra);
@@ -47,86 +78,130 @@ class XdgSession : public testing::Test {
     std::string home = root.file("home");
 };
 
-TEST_F(XdgSession, DesktopAndDownloadFoldersComeFromUserDirs) {
+TEST(XdgDesktop, DesktopAndDownloadFoldersComeFromUserDirs) {
+    const XdgSession session;
+    const std::string home = session.home;
     const struct {
-        std::string userDirs, desktop, download;
+        std::string userDirs, folders;
     } cases[] = {
-        {"", home + "/Desktop", home + "/Downloads"},
+        {"", home + "|" + home + "/Desktop|" + home + "/Downloads"},
         {"# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/桌面\"\n"
          "XDG_DOWNLOAD_DIR=\"$HOME/下載\"\n",
-         home + "/桌面", home + "/下載"},
+         home + "|" + home + "/桌面|" + home + "/下載"},
         // The home folder itself is no download folder.
-        {"XDG_DESKTOP_DIR=\"/srv/desk/\"\nXDG_DOWNLOAD_DIR=\"$HOME/\"\n", "/srv/desk",
-         home + "/Downloads"},
+        {"XDG_DESKTOP_DIR=\"/srv/desk/\"\nXDG_DOWNLOAD_DIR=\"$HOME/\"\n",
+         home + "|/srv/desk|" + home + "/Downloads"},
     };
     for (const auto& c : cases) {
-        write("home/.config/user-dirs.dirs", c.userDirs);
-        EXPECT_EQ(desktop().desktopPath(), c.desktop) << c.userDirs;
-        EXPECT_EQ(desktop().downloadPath(), c.download) << c.userDirs;
+        session.write("home/.config/user-dirs.dirs", c.userDirs);
+        EXPECT_EQ(session.ask([](XdgDesktop& d) {
+            return d.homePath() + "|" + d.desktopPath() + "|" + d.downloadPath();
+        }),
+                  c.folders)
+            << c.userDirs;
     }
-    EXPECT_EQ(desktop().homePath(), home);
 }
 
-TEST_F(XdgSession, DefaultHttpsHandlerFollowsTheLookupOrder) {
-    EXPECT_FALSE(desktop().defaultHttpsHandler().has_value());
-    installEntry("usr/share", "firefox-esr.desktop", "Firefox", "firefox-esr %u");
-    installEntry("usr/share", "chromium.desktop", "Chromium", "chromium %U");
-    installEntry("usr/share", "org.gnome.Epiphany.desktop", "Web", "epiphany %U");
-    write("etc/xdg/mimeapps.list",
-          "[Default Applications]\nx-scheme-handler/https=chromium.desktop\n");
-    EXPECT_EQ(desktop().defaultHttpsHandler(), bundle_id::kChrome);
+TEST(XdgDesktop, DefaultHttpsHandlerFollowsTheLookupOrder) {
+    const XdgSession session;
+    auto handler = [&] {
+        return session.ask([](XdgDesktop& d) { return d.defaultHttpsHandler().value_or("-"); });
+    };
+    EXPECT_EQ(handler(), "-");
+    const std::string browser = session.script("browser", "exit 0") + " %u";
+    for (const char* id : {"firefox-esr.desktop", "chromium.desktop", "org.gnome.Epiphany.desktop"})
+        session.installEntry("usr/share", id, id, browser);
+    session.write("etc/xdg/mimeapps.list",
+                  "[Default Applications]\nx-scheme-handler/https=chromium.desktop\n");
+    EXPECT_EQ(handler(), bundle_id::kChrome);
     // A desktop-specific list in the user's folder comes first; entries not installed are passed.
-    write("home/.config/gnome-mimeapps.list",
-          "[Default Applications]\nx-scheme-handler/https=missing.desktop;firefox-esr.desktop;\n");
-    EXPECT_EQ(desktop().defaultHttpsHandler(), bundle_id::kFirefox);
-    write("home/.config/gnome-mimeapps.list",
-          "[Default Applications]\nx-scheme-handler/https=org.gnome.Epiphany.desktop\n");
-    EXPECT_EQ(desktop().defaultHttpsHandler(), "org.gnome.Epiphany.desktop");
+    session.write(
+        "home/.config/gnome-mimeapps.list",
+        "[Default Applications]\nx-scheme-handler/https=missing.desktop;firefox-esr.desktop;\n");
+    EXPECT_EQ(handler(), bundle_id::kFirefox);
+    session.write("home/.config/gnome-mimeapps.list",
+                  "[Default Applications]\nx-scheme-handler/https=org.gnome.Epiphany.desktop\n");
+    EXPECT_EQ(handler(), "org.gnome.Epiphany.desktop");
 }
 
-TEST_F(XdgSession, FindsBrowsersUnderTheirInstalledNames) {
-    const std::string firefox = script("firefox", "echo 'Mozilla Firefox 128.5.1esr'");
-    installEntry("home/.local/share", "firefox_firefox.desktop", "Firefox", firefox + " %u");
-    installEntry("usr/share", "chromium.desktop", "Chromium", script("chromium", "exit 3") + " %U",
-                 "X-Flatpak=org.chromium.Chromium\n");
-    auto d = desktop();
-    auto ff = d.findApplication(bundle_id::kFirefox);
-    ASSERT_TRUE(ff.has_value());
-    EXPECT_EQ(ff->path, root.file("home/.local/share/applications/firefox_firefox.desktop"));
-    EXPECT_EQ(ff->name, "Firefox");
-    EXPECT_EQ(ff->version, "128.5.1");
-    EXPECT_EQ(ff->icon, "Firefox");
-    EXPECT_FALSE(ff->sandboxed);
-    auto chrome = d.findApplication(bundle_id::kChrome);
-    ASSERT_TRUE(chrome.has_value());
-    EXPECT_EQ(chrome->version, "");  // --version failed: unknown, not an error
-    EXPECT_TRUE(chrome->sandboxed);
-    EXPECT_FALSE(d.findApplication(bundle_id::kSafari).has_value());
-    EXPECT_FALSE(d.findApplication("org.example.Other").has_value());
+// Snap and Flatpak browsers may not read ~/.voxa; their entries say what they are.
+TEST(XdgDesktop, FindsBrowsersAndKnowsSnapAndFlatpakPackages) {
+    const struct {
+        std::string folder, id, exec, extra, bundleId;
+        std::string expected;  // entry under the root|name|version|icon|sandboxed, or "-"
+    } cases[] = {
+        {"home/.local/share", "firefox_firefox.desktop", "<bin>/firefox %u", "",
+         bundle_id::kFirefox,
+         "home/.local/share/applications/firefox_firefox.desktop|Firefox|128.5.1|Firefox|-"},
+        // --version failed: the version is unknown, which is no error.
+        {"usr/share", "chromium.desktop", "<bin>/chromium %U", "X-Flatpak=org.chromium.Chromium\n",
+         bundle_id::kChrome,
+         "usr/share/applications/chromium.desktop|Chromium||Chromium|sandboxed"},
+        {"usr/share", "firefox_firefox.desktop",
+         "env BAMF_DESKTOP_FILE_HINT=/var/lib/snapd/desktop/applications/firefox_firefox.desktop "
+         "/snap/bin/firefox %u",
+         "X-SnapInstanceName=firefox\n", bundle_id::kFirefox,
+         "usr/share/applications/firefox_firefox.desktop|Firefox||Firefox|sandboxed"},
+        {"usr/share", "chromium_chromium.desktop", "env A=1 B=2 /snap/bin/chromium %U", "",
+         bundle_id::kChrome,
+         "usr/share/applications/chromium_chromium.desktop|Chromium||Chromium|sandboxed"},
+        {"usr/share", "org.mozilla.firefox.desktop",
+         "flatpak run --branch=stable --arch=x86_64 --command=firefox --file-forwarding "
+         "org.mozilla.firefox @@u %u @@",
+         "", bundle_id::kFirefox,
+         "usr/share/applications/org.mozilla.firefox.desktop|Firefox||Firefox|sandboxed"},
+        {"usr/share", "firefox.desktop", "env A=1 /opt/snap/bin/firefox %u", "",
+         bundle_id::kFirefox, "usr/share/applications/firefox.desktop|Firefox||Firefox|-"},
+        {"usr/share", "firefox.desktop", "<bin>/firefox %u", "", bundle_id::kSafari, "-"},
+        {"usr/share", "other.desktop", "<bin>/firefox %u", "", "other.desktop", "-"},
+    };
+    for (const auto& c : cases) {
+        const XdgSession session;
+        const std::string bin = session.root.file("bin");
+        session.script("firefox", "echo 'Mozilla Firefox 128.5.1esr'");
+        session.script("chromium", "exit 3");
+        session.script("flatpak", "exit 0");
+        std::string exec = c.exec;
+        if (exec.rfind("<bin>", 0) == 0) exec.replace(0, 5, bin);
+        const std::string name = c.bundleId == bundle_id::kChrome ? "Chromium" : "Firefox";
+        session.installEntry(c.folder, c.id, name, exec, c.extra);
+        const std::string root = session.root.path() + "/";
+        EXPECT_EQ(session.ask([&](XdgDesktop& d) -> std::string {
+            const auto app = d.findApplication(c.bundleId);
+            if (!app) return "-";
+            const std::string path =
+                app->path.rfind(root, 0) == 0 ? app->path.substr(root.size()) : app->path;
+            return path + "|" + app->name + "|" + app->version + "|" + app->icon + "|" +
+                   (app->sandboxed ? "sandboxed" : "-");
+        }),
+                  c.expected)
+            << c.exec;
+    }
 }
 
-TEST_F(XdgSession, OpensAddressesWithoutAShell) {
-    const std::string out = root.file("args.txt");
-    const std::string browser = script("browser",
-                                       "[ \"$1\" = --version ] && { echo 'Browser 1.2'; exit 0; }\n"
-                                       "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" +
-                                           out +
-                                           ".tmp'\n"
-                                           "mv '" +
-                                           out + ".tmp' '" + out + "'");
-    installEntry("usr/share", "firefox.desktop", "Firefox", browser + " %U");
-    const std::string hostile = "file:///tmp/a;$(touch " + root.file("pwned") + ")";
-    auto d = desktop();
-    auto app = d.findApplication(bundle_id::kFirefox);
-    ASSERT_TRUE(app);
-    ASSERT_TRUE(d.openUrls({"https://127.0.0.1/x?a=1&b=2", hostile}, app->path));
+TEST(XdgDesktop, OpensAddressesWithoutAShell) {
+    const XdgSession session;
+    const std::string out = session.root.file("args.txt");
+    const std::string browser =
+        session.script("browser", "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" + out +
+                                      ".tmp'\nmv '" + out + ".tmp' '" + out + "'");
+    session.installEntry("usr/share", "firefox.desktop", "Firefox", browser + " --new %U");
+    const std::string hostile = "/tmp/a;$(touch " + session.root.file("pwned") + ")";
+    EXPECT_EQ(session.ask([&](XdgDesktop& d) {
+        const auto app = d.findApplication(bundle_id::kFirefox);
+        const bool opened =
+            app && d.openUrls({"https://127.0.0.1/x?a=1&b=2", "file://" + hostile}, app->path);
+        return std::string(opened ? "opened" : "-") +
+               (d.openUrls({"https://x"}, session.root.file("no-such.desktop")) ? "opened" : "-");
+    }),
+              "opened-");
     // The browser runs on its own; its answer is waited for, not timed.
     for (int i = 0; i < 100 && !fs::exists(out); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    EXPECT_EQ(OpensslTool::readText(out), "https://127.0.0.1/x?a=1&b=2\n" + hostile + "\n");
-    EXPECT_FALSE(fs::exists(root.file("pwned")));
-    EXPECT_FALSE(d.openUrls({"https://x"}, root.file("no-such.desktop")));
+    // A local file reaches the browser as its path.
+    EXPECT_EQ(OpensslTool::readText(out), "--new\nhttps://127.0.0.1/x?a=1&b=2\n" + hostile + "\n");
+    EXPECT_FALSE(fs::exists(session.root.file("pwned")));
 }
 
 }  // namespace

@@ -7,9 +7,12 @@
 #include "support/TempDir.h"
 
 // A desktop with a temporary home, browsers the test installs, and a record of everything
-// opened or logged. A browser whose path is in `refusing` will not start.
+// opened or logged. A browser whose path is in `refusing` will not start. Without `records`
+// nothing opened or logged is kept (the fuzz targets' runs would fill memory with it).
 class FakeDesktop final : public Desktop {
   public:
+    explicit FakeDesktop(bool records = true) : records_(records) {}
+
     struct Opened {
         std::string appPath;
         std::vector<std::string> urls;
@@ -27,15 +30,17 @@ class FakeDesktop final : public Desktop {
     }
     bool openUrls(const std::vector<std::string>& urls, const std::string& appPath) override {
         if (refusing.count(appPath) != 0) return false;
-        opened.push_back({appPath, urls});
+        if (records_) opened.push_back({appPath, urls});
         return true;
     }
     bool openUrl(const std::string& url) override { return openUrls({url}, ""); }
     bool openFile(const std::string& path) override {
-        openedFiles.push_back(path);
+        if (records_) openedFiles.push_back(path);
         return true;
     }
-    void log(const std::string& line) override { log_ += line + "\n"; }
+    void log(const std::string& line) override {
+        if (records_) log_ += line + "\n";
+    }
     const std::string& logText() const { return log_; }  // a line each
 
     std::optional<std::string> downloadFolder;  // the home folder's Downloads when unset
@@ -46,6 +51,7 @@ class FakeDesktop final : public Desktop {
     std::vector<std::string> openedFiles;
 
   private:
+    bool records_;
     TempDir home_;
     std::string log_;
 };

@@ -133,6 +133,20 @@ TEST_F(Files, ReadersGiveNothingForMissingFilesFoldersOrNonUtf8Text) {
     EXPECT_EQ(util.getFile(home + "/empty"), Bytes{});
 }
 
+// A folder by the name of a page is no page: neither removal takes it, nor what is in it.
+TEST_F(Files, RemovalTakesFilesNeverFolders) {
+    const std::string pattern = "^VOXADepCert\\.[0-9]+\\.html$";
+    for (const char* name : {"VOXADepCert.1.html/page", "VOXADepCert.2.html", "VOXADepCert.x.html"})
+        ASSERT_TRUE(util.saveFile(home + "/" + name, Bytes{'p'}));
+    util.removeFile(home, pattern);
+    EXPECT_EQ(entriesOf(home),
+              (std::vector<std::string>{"VOXADepCert.1.html", "VOXADepCert.x.html"}));
+    util.removeFile(home + "/VOXADepCert.1.html");
+    util.removeFile(home + "/VOXADepCert.x.html");
+    EXPECT_EQ(entriesOf(home), std::vector<std::string>{"VOXADepCert.1.html"});
+    EXPECT_EQ(util.getFile(home + "/VOXADepCert.1.html/page"), Bytes{'p'});
+}
+
 TEST_F(Properties, PasswordCipherMatchesTheOpensslToolAndRefusesMalformedText) {
     for (const std::string plain : {"A123456789", "1234567", "12345678", "密碼Pass!"}) {
         const std::string expected = opensslDes3(plain);

@@ -20,6 +20,7 @@ TEST_F(Text, FormEncodingKeepsOnlyUnreservedCharactersAndLeavesEmptyValuesBare) 
         {"AZaz09-._~", "AZaz09-._~"},
         {"!*'();:@&=+$,/?%#[]", "%21%2A%27%28%29%3B%3A%40%26%3D%2B%24%2C%2F%3F%25%23%5B%5D"},
         {"憑", "%E6%86%91"},
+        {std::string("a\0b", 3), "a%00b"},  // the length given, not up to a NUL
         {"", ""},
     };
     for (const auto& [text, expected] : cases) EXPECT_EQ(util.urlEncode(text), expected) << text;
@@ -65,6 +66,7 @@ TEST_F(Text, PathsSplitAtTheLastSlashOrNotAtAll) {
         {"plain.pfx", "plain.pfx", "plain.pfx"},  // no slash: no match
         {"/a/b\nc/d", "/a/b\nc", "d"},            // the dot crosses line ends
         {"/家/憑證.pfx", "/家", "憑證.pfx"},
+        {"/a/\xff.pfx", "/a", "\xff.pfx"},  // bytes, not characters: nothing is replaced
     };
     for (const auto& c : cases) {
         EXPECT_EQ(util.getFolderNameFromFullPath(c.path), c.folder) << c.path;
