@@ -149,6 +149,34 @@ TEST_F(Flows, MissingFileDefersDeploymentUntilTheFileIsLoaded) {
     EXPECT_NE(desktop.logText().find("do deployCert again!"), std::string::npos);
 }
 
+// Dialogs asked for while another is open wait their turn and each completion runs: the local
+// query's dialog gets a stranger's file, the waiting deployment asks for the right one, the
+// proposed renewal's agreement waits for that dialog, the browser dialog for the agreement,
+// and the renewal's own file dialog for the browser dialog.
+TEST_F(Flows, EveryDialogAskedForWhileAnotherIsOpenOpensInTurn) {
+    applyAsNewCustomer();
+    dueForRenewal();
+    const std::string moved = home() + "/moved.pfx";
+    fs::rename(pfxPath(), moved);
+    vc.btnDepCertOnClick();
+    ASSERT_TRUE(vc.isDeploymentPending());
+    vc.btnQryClntCertInfoOnClick();
+    sheets.loadPfx(strangersPfx(), "A123456789");
+    EXPECT_EQ(said(), std::vector<std::string>{kProposeRenew});
+    EXPECT_EQ(sheets.openKind(), "load");
+    sheets.loadPfx(moved, "A123456789");
+    EXPECT_EQ(sheets.openKind(), "agreement");
+    sheets.agree(true);
+    EXPECT_EQ(sheets.openKind(), "browsers");
+    sheets.chooseBrowsers(true);
+    EXPECT_EQ(said(), (std::vector<std::string>{kImported}));
+    EXPECT_EQ(sheets.openKind(), "load");
+    sheets.loadPfx(moved, "A123456789");
+    EXPECT_EQ(said(), (std::vector<std::string>{fill(kRenewDone, moved), kRenewReminder}));
+    EXPECT_FALSE(sheets.isOpen());
+    EXPECT_EQ(count("renewCert"), 1);
+}
+
 // A later start whose stored password no longer opens the file: the login leaves the next
 // step to the load dialog, and the deployment it would start waits for that dialog too.
 TEST_F(Flows, LoginWithAFileToLoadProposesAndDeploysAfterTheDialog) {
