@@ -3,6 +3,8 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScreen>
+#include <QSettings>
 
 #include <algorithm>
 
@@ -48,8 +50,28 @@ MainWindow::MainWindow(QWidget* parent)
     for (QLineEdit* field : {ui_->txtUserIdNo, ui_->txtSecureLoginPwd, ui_->txtLoginPwd}) {
         field->setMinimumWidth(fieldWidth);
     }
-    const int em = fontMetrics().height();
-    resize(std::max(sizeHint().width(), 50 * em), sizeHint().height());
+    resize(openingSize());
+}
+
+// Wide enough for both tables to show each row whole, a long serial number included, and
+// never wider than the screen.
+QSize MainWindow::openingSize() const {
+    const QFontMetrics metrics = ui_->tvSvrCertInfo->fontMetrics();
+    const int tableWidth = metrics.horizontalAdvance(QStringLiteral("憑證效期(起)")) +
+                           metrics.horizontalAdvance(QString(40, QLatin1Char('0'))) +
+                           8 * metrics.averageCharWidth();
+    const int width = ui_->grpLogin->sizeHint().width() + tableWidth + 4 * metrics.height();
+    QSize size(std::max(sizeHint().width(), width), sizeHint().height());
+    if (const QScreen* screen = this->screen()) {
+        size = size.boundedTo(screen->availableGeometry().size()).expandedTo(minimumSizeHint());
+    }
+    return size;
+}
+
+void MainWindow::rememberSizeIn(const QString& file) {
+    sizeFile_ = file;
+    const QSize kept = QSettings(file, QSettings::IniFormat).value("window/size").toSize();
+    if (kept.isValid()) resize(kept.expandedTo(minimumSizeHint()));
 }
 
 MainWindow::~MainWindow() = default;
@@ -149,6 +171,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (busy_) {
         event->ignore();
         return;
+    }
+    if (!sizeFile_.isEmpty()) {
+        QSettings settings(sizeFile_, QSettings::IniFormat);
+        settings.setValue("window/size", size());
     }
     QMainWindow::closeEvent(event);
 }

@@ -21,6 +21,9 @@ class MainWindow final : public QMainWindow, public MainWindowView {
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
+    // The size the customer left the window at is kept in `file` and restored from it.
+    void rememberSizeIn(const QString& file);
+
     // Every button, the check box and Return in the password fields act on `controller`.
     void bind(ViewController& controller);
 
@@ -47,7 +50,9 @@ class MainWindow final : public QMainWindow, public MainWindowView {
 
   private:
     QWidget* outletWidget(const std::string& outlet) const;
+    QSize openingSize() const;
 
     std::unique_ptr<Ui::MainWindow> ui_;
     bool busy_ = false;
+    QString sizeFile_;
 };

@@ -7,7 +7,7 @@
 #include "gui/QtRuntime.h"
 #include "gui/QtSheets.h"
 
-class Desktop;
+#include "platform/Desktop.h"
 
 // Every port of the main window's workflows, on one Qt main window, in the order they
 // depend on each other.
@@ -16,7 +16,10 @@ struct QtPorts {
         : desktop(desktop),
           alerts(window, queue),
           sheets(window, alerts, queue, desktop),
-          runtime(window, queue) {}
+          runtime(window, queue) {
+        window.rememberSizeIn(
+            QString::fromStdString(desktop.configPath() + "/norvale-cert-client/window.conf"));
+    }
 
     AppPorts appPorts() { return {window, alerts, sheets, runtime, desktop}; }
 

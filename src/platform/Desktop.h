@@ -24,6 +24,8 @@ class Desktop {
     virtual std::string desktopPath() const = 0;
     // The user's download folder; sandboxed browsers may read it.
     virtual std::string downloadPath() const { return homePath() + "/Downloads"; }
+    // Where the user's programs keep their settings (XDG_CONFIG_HOME on Linux).
+    virtual std::string configPath() const { return homePath() + "/.config"; }
 
     // The bundle identifier of the default https handler when it is one of the browsers the
     // client knows ("com.google.Chrome", "org.mozilla.Firefox", "com.apple.Safari"),

@@ -113,6 +113,10 @@ std::string XdgDesktop::homePath() const {
     return g_get_home_dir();
 }
 
+std::string XdgDesktop::configPath() const {
+    return g_get_user_config_dir();
+}
+
 std::string XdgDesktop::desktopPath() const {
     return userDir(G_USER_DIRECTORY_DESKTOP, "Desktop");
 }

@@ -14,6 +14,7 @@ class XdgDesktop final : public Desktop {
     std::string homePath() const override;
     std::string desktopPath() const override;
     std::string downloadPath() const override;
+    std::string configPath() const override;
     std::optional<std::string> defaultHttpsHandler() const override;
     std::optional<AppInfo> findApplication(const std::string& bundleId) const override;
     bool openUrls(const std::vector<std::string>& urls, const std::string& appPath) override;

@@ -54,6 +54,7 @@ class SmokeTest : public QObject {
   private slots:
     void mainWindowHasEveryOutletByName();
     void tablesShowTheirDataSourceAfterEachReload();
+    void windowOpensWithRowsWholeTabsInLoginOrderAndKeepsItsSize();
     void dialogEndsOnEscapeAndReportsLater_data();
     void dialogEndsOnEscapeAndReportsLater();
     void browserDialogSelectsAsItsControllerSays();
@@ -100,6 +101,36 @@ void SmokeTest::tablesShowTheirDataSourceAfterEachReload() {
     QCOMPARE(model->rowCount(), 2);
     QCOMPARE(model->index(0, 0).data().toString(), QString("憑證序號"));
     QVERIFY(!model->index(1, 1).data().isValid());
+}
+
+void SmokeTest::windowOpensWithRowsWholeTabsInLoginOrderAndKeepsItsSize() {
+    GuiHarness gui;
+    MainWindow& window = gui.ports.window;
+    ZOLTDGDataSource rows;
+    const QString serial(40, QLatin1Char('F'));
+    rows.addDataItem({{"Column1", "憑證效期(起)"}, {"Column2", serial.toStdString()}});
+    window.showTable(outlet::kTvClntCertInfo, rows);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto* table = gui.child<QTableView>(outlet::kTvClntCertInfo);
+    const QFontMetrics metrics = table->fontMetrics();
+    QVERIFY(table->columnWidth(0) >= metrics.horizontalAdvance(QStringLiteral("憑證效期(起)")));
+    QVERIFY(table->columnWidth(1) >= metrics.horizontalAdvance(serial));
+
+    // ID number, Tab, password, Tab, the login button.
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    gui.child(outlet::kTxtUserIdNo)->setFocus();
+    for (const char* next : {outlet::kTxtSecureLoginPwd, outlet::kBtnLogin}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), gui.child(next));
+    }
+
+    const QSize left = window.size() + QSize(120, 80);
+    window.resize(left);
+    window.close();
+    QtPorts again(gui.desktop);
+    QCOMPARE(again.window.size(), left);
 }
 
 void SmokeTest::dialogEndsOnEscapeAndReportsLater_data() {
