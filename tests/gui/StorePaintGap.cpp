@@ -1,8 +1,8 @@
-// How long the window goes without painting while a PFX goes straight into the certificate
-// stores of ten Firefox profiles, one of them with a primary password. Not a test: the figure
-// belongs to the machine it runs on, so it is printed, never compared. The window is asked to
-// repaint every few milliseconds; what counts is the largest gap between two paints around
-// and during the import, per round and over all rounds.
+// How long the window goes without painting while a renewed PFX goes straight into the
+// certificate stores of ten Firefox profiles, one of them with a primary password. Not a test: the
+// figure belongs to the machine it runs on, so it is printed, never compared. The window is asked
+// to repaint every few milliseconds; what counts is the largest gap between two paints around and
+// during the import, per round and over all rounds.
 //   QT_QPA_PLATFORM=offscreen build/sanitize/tests/gui_store_paint_gap [ROUNDS]
 #include <QElapsedTimer>
 #include <QThread>
@@ -61,15 +61,20 @@ void spin(int milliseconds) {
     while (!until.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
-// Ten empty profiles, as Firefox leaves them after its first start; the last with a primary
-// password.
-void makeProfiles(const std::string& home) {
+// Ten profiles, each with the certificate a renewal replaces but the last, which has a
+// primary password instead.
+void makeProfiles(const std::string& home, const std::string& olderPfx) {
     const std::string root = home + "/.mozilla/firefox";
     std::filesystem::remove_all(root);
     std::string ini;
     for (int i = 0; i < kProfiles; ++i) {
         const std::string name = "p" + std::to_string(i);
-        NssTool::makeDb(root + "/" + name, i + 1 == kProfiles ? kPrimary : "");
+        if (i + 1 == kProfiles) {
+            NssTool::makeDb(root + "/" + name, kPrimary);
+        } else {
+            NssTool::makeDb(root + "/" + name);
+            NssTool::importPfx(root + "/" + name, olderPfx, "A123456789");
+        }
         ini += "[Profile" + std::to_string(i) + "]\nName=" + name + "\nPath=" + name + "\n";
     }
     OpensslTool::writeFile(root + "/profiles.ini", ini);
@@ -87,8 +92,11 @@ int main(int argc, char* argv[]) {
         return std::optional<std::string>(kPrimary);
     });
     TestPki pki;
-    std::string key;
+    std::string key, olderKey;
     const std::string cert = pki.issue(pki.newRequest("/CN=A123456789-00", key), "0x51");
+    const std::string older = pki.issueStartingAt(pki.newRequest("/CN=A123456789-00", olderKey),
+                                                  "0x50", "20250101000000Z");
+    const std::string olderPfx = pki.pkcs12(older, olderKey, "A123456789");
     const std::string pfx = gui.desktop.homePath() + "/cert.pfx";
     std::filesystem::copy_file(pki.pkcs12(cert, key, "A123456789"), pfx);
     const std::vector<StringMap> firefox{{{"bundleId", bundle_id::kFirefox}}};
@@ -96,7 +104,7 @@ int main(int argc, char* argv[]) {
     PaintClock clock(gui.ports.window);
     double worst = 0;
     for (int round = 1; round <= rounds; ++round) {
-        makeProfiles(gui.desktop.homePath());
+        makeProfiles(gui.desktop.homePath(), olderPfx);
         gui.alerts.clear();
         spin(150);
         clock.clear();
@@ -105,18 +113,19 @@ int main(int argc, char* argv[]) {
         gui.controller.importIntoBrowserStores(pfx, "A123456789", firefox);
         const double importMs = static_cast<double>(clock.now() - start) / 1e6;
         spin(100);
-        const auto installed =
-            gui.alerts.empty() ? 0
-                               : std::count(gui.alerts.back().text.begin(),
-                                            gui.alerts.back().text.end(), '\n') +
-                                     1;
-        if (gui.alerts.empty() || gui.alerts.back().text.find("無法") != std::string::npos) {
-            std::cerr << "the import did not reach every store: "
-                      << (gui.alerts.empty() ? "no message" : gui.alerts.back().text) << "\n";
+        const std::string said = gui.alerts.empty() ? "" : gui.alerts.back().text;
+        if (said.empty() || said.find("無法") != std::string::npos) {
+            std::cerr << "the import did not reach every store: " << said << "\n";
             return 1;
         }
+        int replaced = 0;
+        for (auto at = said.find("並已移除"); at != std::string::npos;
+             at = said.find("並已移除", at + 1)) {
+            ++replaced;
+        }
         worst = std::max(worst, clock.largestGapMs());
-        std::cout << "round " << round << ": " << installed << " stores, import " << importMs
+        std::cout << "round " << round << ": " << std::count(said.begin(), said.end(), '\n') + 1
+                  << " stores (" << replaced << " rid of an older certificate), import " << importMs
                   << " ms, " << clock.paints() << " paints, largest gap between paints "
                   << clock.largestGapMs() << " ms\n";
     }
