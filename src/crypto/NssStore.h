@@ -56,7 +56,8 @@ class NssStore {
     [[nodiscard]] int list(std::vector<StoredCertificate>& certificates);
     // Takes out of this store every certificate that the one with this hash supersedes,
     // each with its private key unless that key is also the newer one's. kOk once none is
-    // left; `removed` counts those taken out.
+    // left; `removed` counts those taken out. No other store may be open in the process
+    // meanwhile: NSS deletes a certificate from every database that holds it.
     [[nodiscard]] int removeSuperseded(const std::string& certSha1, int& removed);
 
     // True when `newer` replaces `older` for the browsers: the same certificate holder (the
