@@ -119,6 +119,7 @@ inline constexpr char kStepSvrQuery[] = "正在查詢伺服器端憑證資訊…
 inline constexpr char kStepClntQuery[] = "正在讀取用戶端憑證資訊…";
 inline constexpr char kStepLastActive[] = "正在查詢有效憑證資訊…";
 inline constexpr char kStepDeploy[] = "正在安裝憑證至瀏覽器…";
+inline constexpr char kStepBrowserStores[] = "正在匯入憑證至瀏覽器憑證資料庫…";
 inline constexpr char kStepKeepAlive[] = "正在維持連線…";
 
 // The text with its first "%s" replaced by `value`.

@@ -137,7 +137,8 @@ class ViewController final : public SavePfxWindowControllerDelegate,
     int doDepCert(const std::string& cn);
     int doDepCertChooseBrowser();
     // Beside the deployment page: the PFX straight into the certificate stores of the
-    // browsers, each verified, with one message of how every store fared.
+    // browsers in blocking steps, each verified and rid of the certificates the new one
+    // supersedes, with one message of how every store fared.
     void importIntoBrowserStores(const std::string& pfxPath, const std::string& pfxPwd,
                                  const std::vector<StringMap>& browsersInfo);
     // One row per browser store in the local table: does it hold the service's certificate,

@@ -37,16 +37,19 @@ void ViewController::importIntoBrowserStores(const std::string& pfxPath, const s
     if (targets.empty()) return;
     const std::optional<Bytes> pkcs12 = getZOLTlib().util().getFile(pfxPath);
     if (!pkcs12) return;
-    // A primary password prompt is as modal as an alert.
-    const auto outcomes = modally([&] {
-        return BrowserDeployment::deploy(
-            targets, *pkcs12, pfxPwd, [this](const BrowserStore& store) {
+    // NSS opens, writes and reads back each store in blocking steps, with nothing of this
+    // controller's; a primary password is asked here, between them.
+    const auto outcomes = BrowserDeployment::deploy(
+        targets, *pkcs12, pfxPwd,
+        [this](const BrowserStore& store) {
+            return modally([&] {
                 return ports_.alerts.askPassword(
                     app_text::kPrimaryPasswordTitle,
                     app_text::fill(app_text::kPrimaryPassword, store_text::label(store)));
             });
-    });
-    doAlert(BrowserDeployment::message(outcomes));
+        },
+        [this](const std::function<void()>& work) { step(app_text::kStepBrowserStores, work); });
+    if (!outcomes.empty()) doAlert(BrowserDeployment::message(outcomes));
 }
 
 void ViewController::checkBrowserStores() {

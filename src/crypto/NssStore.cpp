@@ -120,6 +120,21 @@ std::string localTime(PRTime microseconds) {
     return out;
 }
 
+StoredCertificate describe(CERTCertificate& cert) {
+    StoredCertificate stored;
+    stored.sha1 = sha1Hex(cert.derCert);
+    nss::String cn(CERT_GetCommonName(&cert.subject));
+    if (cn) stored.cn = cn.get();
+    stored.issuer = upperHex(cert.derIssuer.data, cert.derIssuer.len);
+    PRTime notBefore = 0, notAfter = 0;
+    if (CERT_GetCertTimes(&cert, &notBefore, &notAfter) == SECSuccess) {
+        stored.notAfter = localTime(notAfter);
+        stored.notBefore = notBefore / PR_USEC_PER_SEC;
+    }
+    stored.ca = CERT_IsCACert(&cert, nullptr) == PR_TRUE;
+    return stored;
+}
+
 // A nickname no other subject uses: the base, numbered until it is free.
 SECItem* uniqueNickname(std::string base, const CERTCertificate& cert) {
     if (base.empty()) {
@@ -307,17 +322,51 @@ int NssStore::list(std::vector<StoredCertificate>& certificates) {
     if (!certs) return kOk;  // an empty store lists nothing
     for (auto* node = CERT_LIST_HEAD(certs.get()); !CERT_LIST_END(node, certs.get());
          node = CERT_LIST_NEXT(node)) {
-        StoredCertificate stored;
-        stored.sha1 = sha1Hex(node->cert->derCert);
-        nss::String cn(CERT_GetCommonName(&node->cert->subject));
-        if (cn) stored.cn = cn.get();
-        PRTime notBefore = 0, notAfter = 0;
-        if (CERT_GetCertTimes(node->cert, &notBefore, &notAfter) == SECSuccess) {
-            stored.notAfter = localTime(notAfter);
-        }
-        certificates.push_back(std::move(stored));
+        certificates.push_back(describe(*node->cert));
     }
     return kOk;
+}
+
+bool NssStore::supersedes(const StoredCertificate& newer, const StoredCertificate& older) {
+    return !older.ca && older.sha1 != newer.sha1 && !newer.cn.empty() && older.cn == newer.cn &&
+           !newer.issuer.empty() && older.issuer == newer.issuer &&
+           older.notBefore < newer.notBefore;
+}
+
+int NssStore::removeSuperseded(const std::string& certSha1, int& removed) {
+    removed = 0;
+    if (!handles_ || handles_->readOnly) return kReadOnly;
+    PK11SlotInfo* slot = handles_->slot.get();
+    nss::CertList certs(PK11_ListCertsInSlot(slot));
+    if (!certs) return kNotVerified;
+    CERTCertificate* newer = nullptr;
+    for (auto* node = CERT_LIST_HEAD(certs.get()); !CERT_LIST_END(node, certs.get());
+         node = CERT_LIST_NEXT(node)) {
+        if (sha1Hex(node->cert->derCert) == certSha1) newer = node->cert;
+    }
+    if (newer == nullptr) return kNotVerified;
+    const StoredCertificate current = describe(*newer);
+    int rc = kOk;
+    for (auto* node = CERT_LIST_HEAD(certs.get()); !CERT_LIST_END(node, certs.get());
+         node = CERT_LIST_NEXT(node)) {
+        CERTCertificate* older = node->cert;
+        if (!supersedes(current, describe(*older))) continue;
+        // A certificate issued again for the same key must not take the newer one's key.
+        const bool ownKey =
+            SECITEM_ItemsAreEqual(&older->derPublicKey, &newer->derPublicKey) == PR_FALSE;
+        nss::PrivateKey key(ownKey ? PK11_FindPrivateKeyFromCert(slot, older, nullptr) : nullptr);
+        // With its trust, from every database open in this process that holds it: callers
+        // deploy into one store at a time.
+        if (SEC_DeletePermCertificate(older) != SECSuccess) {
+            rc = importError(kFailed);
+            continue;
+        }
+        ++removed;
+        // NSS keeps a key that another certificate in the store still uses; a key left
+        // behind is never presented without its certificate.
+        if (key) (void)PK11_DeleteTokenPrivateKey(key.release(), PR_FALSE);
+    }
+    return rc;
 }
 
 int NssStore::create(const std::string& dir) {
@@ -336,8 +385,8 @@ int NssStore::create(const std::string& dir) {
     return rc == kOk && hasDatabase(dir) ? kOk : (rc == kOk ? kCannotCreate : rc);
 }
 
-int NssStore::importAndVerify(const std::string& dir, const Bytes& der, const std::string& password,
-                              const PasswordPrompt& prompt, std::string& certSha1) {
+StoreImport NssStore::importAndVerify(const std::string& dir, const Bytes& der,
+                                      const std::string& password, const PasswordPrompt& prompt) {
     std::optional<std::string> answer;
     bool asked = false;
     const PasswordPrompt once = [&]() {
@@ -345,13 +394,20 @@ int NssStore::importAndVerify(const std::string& dir, const Bytes& der, const st
         asked = true;
         return answer;
     };
+    StoreImport result;
     NssStore store;
-    int rc = store.open(dir, Mode::ReadWrite, once);
-    if (rc == kOk) rc = store.importPkcs12(der, password, certSha1);
+    result.rc = store.open(dir, Mode::ReadWrite, once);
+    if (result.rc == kOk) result.rc = store.importPkcs12(der, password, result.certSha1);
     store.close();
-    if (rc == kOk) rc = store.open(dir, Mode::ReadOnly, once);
-    if (rc == kOk) rc = store.verify(certSha1);
+    // Read back from the files, not from what the import session still holds.
+    if (result.rc == kOk) result.rc = store.open(dir, Mode::ReadWrite, once);
+    if (result.rc == kOk) result.rc = store.verify(result.certSha1);
+    if (result.rc == kOk) {
+        result.supersededLeft = store.removeSuperseded(result.certSha1, result.removed) != kOk;
+        // Nothing taken out may have cost the new certificate its key.
+        result.rc = store.verify(result.certSha1);
+    }
     store.close();
     if (answer) wipe(*answer);
-    return rc;
+    return result;
 }

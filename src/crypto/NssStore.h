@@ -8,11 +8,23 @@
 
 #include "util/Types.h"
 
-// A certificate in a store, as the information view compares it.
+// A certificate in a store, as the information view compares it. The fields after notAfter
+// are known only for certificates read from a store.
 struct StoredCertificate {
     std::string sha1;  // upper-case hex of the DER's SHA-1, as certificate records hold it
     std::string cn;
-    std::string notAfter;  // local time, yyyyMMddHHmmss
+    std::string notAfter;     // local time, yyyyMMddHHmmss
+    std::string issuer;       // hex of the issuer's DER name; compared, never shown
+    long long notBefore = 0;  // seconds since the epoch
+    bool ca = false;
+};
+
+// What a direct import did to one store.
+struct StoreImport {
+    int rc = 1;                   // a code of crypto/StoreResult.h
+    std::string certSha1;         // the certificate that came with its key
+    int removed = 0;              // superseded certificates taken out, with their keys
+    bool supersededLeft = false;  // superseded certificates that could not be taken out
 };
 
 // A browser's NSS certificate database ("sql:" folder), opened through a private NSS context
@@ -42,15 +54,27 @@ class NssStore {
     // kOk when the certificate and its private key are both in this store.
     [[nodiscard]] int verify(const std::string& certSha1);
     [[nodiscard]] int list(std::vector<StoredCertificate>& certificates);
+    // Takes out of this store every certificate that the one with this hash supersedes,
+    // each with its private key unless that key is also the newer one's. kOk once none is
+    // left; `removed` counts those taken out. No other store may be open in the process
+    // meanwhile: NSS deletes a certificate from every database that holds it.
+    [[nodiscard]] int removeSuperseded(const std::string& certSha1, int& removed);
+
+    // True when `newer` replaces `older` for the browsers: the same certificate holder (the
+    // whole common name, so that one person's certificates for different accounts never
+    // touch) from the same issuer, valid from a later moment. CA certificates are never
+    // superseded.
+    static bool supersedes(const StoredCertificate& newer, const StoredCertificate& older);
 
     // Makes an empty database with an empty primary password, as Chromium does on first
     // use; an existing database is left as it is.
     [[nodiscard]] static int create(const std::string& dir);
-    // Imports, then opens the store again read-only and verifies. The prompt is asked at
-    // most once; its answer lives only for this call.
-    [[nodiscard]] static int importAndVerify(const std::string& dir, const Bytes& der,
-                                             const std::string& password,
-                                             const PasswordPrompt& prompt, std::string& certSha1);
+    // Imports, then opens the store again and verifies; once the new certificate is there
+    // with its key, takes out the certificates it supersedes. The prompt is asked at most
+    // once; its answer lives only for this call.
+    [[nodiscard]] static StoreImport importAndVerify(const std::string& dir, const Bytes& der,
+                                                     const std::string& password,
+                                                     const PasswordPrompt& prompt);
 
   private:
     struct Handles;

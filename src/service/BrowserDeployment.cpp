@@ -1,6 +1,9 @@
 #include "service/BrowserDeployment.h"
 
+#include <openssl/crypto.h>
+
 #include <algorithm>
+#include <map>
 
 #include "crypto/NssStore.h"
 #include "crypto/StoreResult.h"
@@ -32,20 +35,67 @@ std::vector<BrowserStore> BrowserDeployment::targets(const std::vector<BrowserSt
     return stores;
 }
 
-std::vector<BrowserDeployment::Outcome> BrowserDeployment::deploy(
-    const std::vector<BrowserStore>& targets, const Bytes& pkcs12, const std::string& password,
-    const PasswordPrompt& prompt) {
+namespace {
+
+using Outcome = BrowserDeployment::Outcome;
+
+std::vector<Outcome> importInto(const std::vector<BrowserStore>& stores, const Bytes& pkcs12,
+                                const std::string& password,
+                                const BrowserDeployment::PasswordPrompt& prompt) {
     std::vector<Outcome> outcomes;
-    for (const auto& store : targets) {
-        int rc = store_result::kOk;
+    for (const auto& store : stores) {
+        StoreImport result;
         // Firefox makes its database when it first starts with a profile; we do not.
-        if (store.family == Family::Chromium && !store.exists) rc = NssStore::create(store.dir);
-        if (rc == store_result::kOk) {
-            std::string sha1;
-            auto ask = [&]() { return prompt ? prompt(store) : std::nullopt; };
-            rc = NssStore::importAndVerify(store.dir, pkcs12, password, ask, sha1);
+        result.rc = store.family == Family::Chromium && !store.exists ? NssStore::create(store.dir)
+                                                                      : store_result::kOk;
+        if (result.rc == store_result::kOk) {
+            auto ask = [&]() { return prompt(store); };
+            result = NssStore::importAndVerify(store.dir, pkcs12, password, ask);
         }
-        outcomes.push_back({store, rc, store_text::importLine(store, rc)});
+        outcomes.push_back({store, result, store_text::importLine(store, result)});
+    }
+    return outcomes;
+}
+
+}  // namespace
+
+std::vector<Outcome> BrowserDeployment::deploy(const std::vector<BrowserStore>& targets,
+                                               const Bytes& pkcs12, const std::string& password,
+                                               const PasswordPrompt& prompt, const Runner& run) {
+    const Runner runHere = [](const std::function<void()>& work) { work(); };
+    const Runner& runner = run ? run : runHere;
+    std::vector<Outcome> outcomes;
+    std::vector<BrowserStore> locked;
+    runner([&] {
+        outcomes = importInto(targets, pkcs12, password, [&locked](const BrowserStore& store) {
+            locked.push_back(store);
+            return std::optional<std::string>();
+        });
+    });
+    if (locked.empty()) return outcomes;
+
+    std::vector<BrowserStore> answered;
+    std::map<std::string, std::string> answers;  // by store folder
+    for (const auto& store : locked) {
+        auto answer = prompt ? prompt(store) : std::nullopt;
+        if (!answer) continue;  // stays "未輸入主要密碼"
+        answered.push_back(store);
+        answers[store.dir] = *answer;
+        OPENSSL_cleanse(answer->data(), answer->size());
+    }
+    std::vector<Outcome> again;
+    if (!answered.empty()) {
+        runner([&] {
+            again = importInto(answered, pkcs12, password, [&answers](const BrowserStore& store) {
+                return std::optional(answers.at(store.dir));
+            });
+        });
+    }
+    for (auto& [dir, answer] : answers) OPENSSL_cleanse(answer.data(), answer.size());
+    for (auto& outcome : outcomes) {
+        auto it = std::find_if(again.begin(), again.end(),
+                               [&](const Outcome& o) { return o.store.dir == outcome.store.dir; });
+        if (it != again.end()) outcome = std::move(*it);
     }
     return outcomes;
 }

@@ -16,10 +16,12 @@ class BrowserDeployment {
   public:
     // Asks for the primary password of the store; nothing when the customer cancels.
     using PasswordPrompt = std::function<std::optional<std::string>(const BrowserStore&)>;
+    // Runs the work, on another thread or not, and returns once it has ended.
+    using Runner = std::function<void(const std::function<void()>&)>;
 
     struct Outcome {
         BrowserStore store;
-        int rc = 0;        // a code of crypto/StoreResult.h
+        StoreImport result;
         std::string line;  // "已安裝至 Firefox（設定檔 default-release）" or why not
     };
     struct Check {
@@ -34,10 +36,14 @@ class BrowserDeployment {
     static std::vector<BrowserStore> targets(const std::vector<BrowserStore>& found,
                                              const std::vector<std::string>& bundleIds);
 
-    // Imports into each target, making a missing Chromium-family database first.
+    // Imports into each target, making a missing Chromium-family database first. All work
+    // on the stores goes through `run` (right here when empty), while `prompt` is asked on
+    // the caller's thread between two runs: the first imports into every store that wants
+    // no primary password and notes the others, the second imports into those with the
+    // answers, which are wiped after it.
     static std::vector<Outcome> deploy(const std::vector<BrowserStore>& targets,
                                        const Bytes& pkcs12, const std::string& password,
-                                       const PasswordPrompt& prompt);
+                                       const PasswordPrompt& prompt, const Runner& run = {});
     // The outcomes as one message, a line per store.
     static std::string message(const std::vector<Outcome>& outcomes);
 

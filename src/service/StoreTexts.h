@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "crypto/NssStore.h"
 #include "crypto/StoreResult.h"
 #include "platform/BrowserStores.h"
 
@@ -50,9 +51,22 @@ inline std::string reason(int rc) {
     }
 }
 
-inline std::string importLine(const BrowserStore& store, int rc) {
-    return rc == store_result::kOk ? kInstalledTo + label(store)
-                                   : kNotInstalledTo + label(store) + "：" + reason(rc);
+// "已安裝至 …", with what became of the certificates the new one supersedes.
+inline constexpr char kRemovedOlder[] = "，並已移除 %d 張您較舊的憑證";
+inline constexpr char kOlderLeft[] = "，但無法移除您較舊的憑證，請關閉該瀏覽器後再試一次";
+
+inline std::string importLine(const BrowserStore& store, const StoreImport& result) {
+    if (result.rc != store_result::kOk) {
+        return kNotInstalledTo + label(store) + "：" + reason(result.rc);
+    }
+    std::string line = kInstalledTo + label(store);
+    if (result.removed > 0) {
+        std::string removed = kRemovedOlder;
+        removed.replace(removed.find("%d"), 2, std::to_string(result.removed));
+        line += removed;
+    }
+    if (result.supersededLeft) line += kOlderLeft;
+    return line;
 }
 
 // The three-way check: what a store holds, then who is behind and what fixes it.
@@ -61,6 +75,7 @@ inline constexpr char kHoldsLocal[] = "已安裝本機憑證檔的憑證";
 inline constexpr char kHoldsOlder[] = "僅有您較舊的憑證";
 inline constexpr char kHoldsNone[] = "尚未安裝您的憑證";
 inline constexpr char kUnreadable[] = "無法讀取憑證資料庫";
+inline constexpr char kAlsoOlder[] = "，但仍留有您較舊的憑證";
 
 inline constexpr char kInAgreement[] = "與伺服器端有效憑證及本機憑證檔一致";
 inline constexpr char kStoreBehind[] = "瀏覽器中的憑證不是最新，請重新執行瀏覽器憑證安裝";
@@ -68,6 +83,8 @@ inline constexpr char kPfxBehind[] = "本機憑證檔不是伺服器端的有效
 inline constexpr char kBothBehind[] =
     "瀏覽器與本機憑證檔都不是伺服器端的有效憑證，請先重新指定正確的憑證檔，"
     "再重新執行瀏覽器憑證安裝";
+inline constexpr char kOlderBeside[] =
+    "瀏覽器可能出示較舊的憑證，請重新執行瀏覽器憑證安裝以移除較舊的憑證";
 inline constexpr char kNoServiceCert[] = "無法取得伺服器端有效憑證，無法完整比對";
 
 }  // namespace store_text

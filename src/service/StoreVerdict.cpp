@@ -35,13 +35,26 @@ StoreVerdict StoreVerdict::judge(const std::vector<StoredCertificate>& held,
                     : holdsCert(local)    ? Holds::Local
                     : holdsOlder          ? Holds::Older
                                           : Holds::None;
+    // The store's own copy of the certificate it holds knows its issuer and validity.
+    const std::string* heldSha1 = verdict.holds == Holds::LastActive ? &lastActive->sha1
+                                  : verdict.holds == Holds::Local    ? &local->sha1
+                                                                     : nullptr;
+    const auto own = std::find_if(held.begin(), held.end(), [&](const StoredCertificate& h) {
+        return heldSha1 != nullptr && h.sha1 == *heldSha1;
+    });
+    verdict.olderBeside =
+        own != held.end() && std::any_of(held.begin(), held.end(), [&](const auto& other) {
+            return NssStore::supersedes(*own, other);
+        });
     if (!lastActive) {
         // The PFX cannot be judged without the service; a store without it is behind anyway.
-        verdict.behind = !local || verdict.holds == Holds::Local ? Behind::Unknown : Behind::Store;
+        verdict.behind = (!local || verdict.holds == Holds::Local) && !verdict.olderBeside
+                             ? Behind::Unknown
+                             : Behind::Store;
         return verdict;
     }
     const bool pfxBehind = !local || local->sha1 != lastActive->sha1;
-    const bool storeBehind = verdict.holds != Holds::LastActive;
+    const bool storeBehind = verdict.holds != Holds::LastActive || verdict.olderBeside;
     verdict.behind = pfxBehind && storeBehind ? Behind::StoreAndPfx
                      : pfxBehind              ? Behind::LocalPfx
                      : storeBehind            ? Behind::Store
@@ -56,7 +69,10 @@ std::optional<StoredCertificate> StoreVerdict::fromCertInfo(
         auto it = certInfo->find(key);
         return it == certInfo->end() ? std::string{} : it->second;
     };
-    StoredCertificate cert{field("certHash"), field("cn"), field("notAfter")};
+    StoredCertificate cert;
+    cert.sha1 = field("certHash");
+    cert.cn = field("cn");
+    cert.notAfter = field("notAfter");
     if (cert.sha1.empty()) return std::nullopt;
     std::transform(cert.sha1.begin(), cert.sha1.end(), cert.sha1.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
@@ -67,6 +83,7 @@ std::string StoreVerdict::text(const std::string& storeLabel) const {
     using namespace store_text;
     const char* what[] = {kHoldsLastActive, kHoldsLocal, kHoldsOlder, kHoldsNone};
     const char* step[] = {kInAgreement, kStoreBehind, kPfxBehind, kBothBehind, kNoServiceCert};
-    return storeLabel + "：" + what[static_cast<int>(holds)] + "，" +
-           step[static_cast<int>(behind)];
+    const bool onlyTheOlder = olderBeside && behind == Behind::Store;
+    return storeLabel + "：" + what[static_cast<int>(holds)] + (olderBeside ? kAlsoOlder : "") +
+           "，" + (onlyTheOlder ? kOlderBeside : step[static_cast<int>(behind)]);
 }

@@ -10,7 +10,8 @@
 // The three-way check of one browser store: does it hold the service's last active
 // certificate, the local PFX's, an older one of the customer or none, and which of the three
 // is behind. Certificates are told apart by their SHA-1 hash; the customer by the ID number
-// that starts the common name.
+// that starts the common name. A store that still holds a certificate the current one
+// supersedes is behind too: the browser may present either.
 struct StoreVerdict {
     enum class Holds { LastActive, Local, Older, None };
     enum class Behind {
@@ -23,6 +24,7 @@ struct StoreVerdict {
 
     Holds holds = Holds::None;
     Behind behind = Behind::Unknown;
+    bool olderBeside = false;  // a superseded certificate is there beside the one it holds
 
     static StoreVerdict judge(const std::vector<StoredCertificate>& held,
                               const std::optional<StoredCertificate>& lastActive,

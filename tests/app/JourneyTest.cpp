@@ -104,7 +104,9 @@ TEST_F(Journey, ApplyBackUpDeployQueryChangeReloadRenewAndLogOut) {
     vc.btnRenewOnClick();
     sheets.agree(true);
     EXPECT_EQ(said(), (std::vector<std::string>{fill(kRenewDone, pfxPath()), kRenewReminder,
-                                                kBackupOffer, kDeployExplain, kImported}));
+                                                kBackupOffer, kDeployExplain, kImportedReplacing}));
+    EXPECT_EQ(NssTool::fingerprints(store).size(), 1u);  // the renewed one alone, with its key
+    EXPECT_EQ(NssTool::keyCount(store), 1);
     EXPECT_EQ(storedPassword(), "A123456789");
     EXPECT_EQ(vc.currentFnStatus(), "00");
     EXPECT_EQ(desktop.opened.size(), 2u);

@@ -214,7 +214,8 @@ TEST_F(Flows, BrowserStoreBehindARenewalIsReportedAndRedeployed) {
         rows[5],
         "瀏覽器憑證="
         "Chrome／Chromium：僅有您較舊的憑證，瀏覽器中的憑證不是最新，請重新執行瀏覽器憑證安裝");
-    EXPECT_EQ(said(), (std::vector<std::string>{kOfferRedeploy, kDeployExplain, kImported}));
+    EXPECT_EQ(said(),
+              (std::vector<std::string>{kOfferRedeploy, kDeployExplain, kImportedReplacing}));
     vc.btnQryClntCertInfoOnClick();
     EXPECT_EQ(view.table(outlet::kTvClntCertInfo).back(),
               "瀏覽器憑證=Chrome／Chromium：已安裝有效憑證，與伺服器端有效憑證及本機憑證檔一致");

@@ -62,6 +62,8 @@ class WorkflowFixture : public testing::Test {
     std::string home() const { return desktop.homePath(); }
     // What the direct import into the shared store of the installed Chrome says.
     const std::string kImported = "已安裝至 Chrome／Chromium";
+    // After a renewal: the renewed certificate in, the one it replaced out.
+    const std::string kImportedReplacing = kImported + "，並已移除 1 張您較舊的憑證";
     std::string pfxPath() const { return home() + "/A123456789_S.pfx"; }
     StringMap properties() const {
         return lib()

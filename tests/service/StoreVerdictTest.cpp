@@ -8,14 +8,19 @@ namespace {
 using Holds = StoreVerdict::Holds;
 using Behind = StoreVerdict::Behind;
 
-const StoredCertificate kActive{"AA11", "A123456789-01", "20270101000000"};
-const StoredCertificate kOlder{"BB22", "A123456789-00", "20260101000000"};
-const StoredCertificate kStranger{"CC33", "B223456789-00", "20270101000000"};
+// As read from a store: issuer and start of validity.
+const StoredCertificate kActive{"AA11", "A123456789-01", "20270101000000", "I1", 200, false};
+const StoredCertificate kOlder{"BB22", "A123456789-00", "20260101000000", "I1", 100, false};
+const StoredCertificate kStranger{"CC33", "B223456789-00", "20270101000000", "I1", 200, false};
+const StoredCertificate kPrevious{"DD44", "A123456789-01", "20260101000000", "I1", 100, false};
+const StoredCertificate kOtherIssuer{"EE55", "A123456789-01", "20260101000000", "I2", 100, false};
 
-// 'A' the active certificate, 'O' an older one of the customer, 'S' a stranger's, '-' none.
+// 'A' the active certificate, 'O' an older one of the customer for another account, 'P' the
+// one 'A' replaced, 'X' one of another issuer, 'S' a stranger's, '-' none.
 std::optional<StoredCertificate> cert(char c) {
-    if (c == '-') return std::nullopt;
-    return c == 'A' ? kActive : c == 'O' ? kOlder : kStranger;
+    const StoredCertificate* certs[] = {&kActive, &kOlder, &kPrevious, &kOtherIssuer, &kStranger};
+    const auto at = std::string("AOPXS").find(c);
+    return at == std::string::npos ? std::nullopt : std::optional(*certs[at]);
 }
 
 TEST(StoreVerdict, SaysWhatAStoreHoldsAndWhoIsBehind) {
@@ -27,7 +32,10 @@ TEST(StoreVerdict, SaysWhatAStoreHoldsAndWhoIsBehind) {
         Behind behind;
     } cases[] = {
         {"all three agree", "A", 'A', 'A', Holds::LastActive, Behind::Nothing},
-        {"older one kept beside", "OA", 'A', 'A', Holds::LastActive, Behind::Nothing},
+        {"another account's kept beside", "OA", 'A', 'A', Holds::LastActive, Behind::Nothing},
+        {"replaced one kept beside", "PA", 'A', 'A', Holds::LastActive, Behind::Store},
+        {"another issuer's kept beside", "XA", 'A', 'A', Holds::LastActive, Behind::Nothing},
+        {"service silent, replaced one beside", "PA", '-', 'A', Holds::Local, Behind::Store},
         {"renewed, browser not yet", "O", 'A', 'A', Holds::Older, Behind::Store},
         {"empty store", "", 'A', 'A', Holds::None, Behind::Store},
         {"another customer's is not older", "S", 'A', 'A', Holds::None, Behind::Store},
@@ -58,6 +66,10 @@ TEST(StoreVerdict, ReadsServiceRecordsInEitherCaseAndSpeaksPerStore) {
                   .text(store_text::label(firefox)),
               "Firefox（設定檔 default-release）：已安裝有效憑證，"
               "本機憑證檔不是伺服器端的有效憑證，請重新指定正確的憑證檔");
+    EXPECT_EQ(
+        StoreVerdict::judge({kPrevious, kActive}, record, record).text(store_text::label(firefox)),
+        "Firefox（設定檔 default-release）：已安裝有效憑證，但仍留有您較舊的憑證，"
+        "瀏覽器可能出示較舊的憑證，請重新執行瀏覽器憑證安裝以移除較舊的憑證");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "support/TestPki.h"
 
+#include <filesystem>
 #include <sstream>
 #include <stdexcept>
 
@@ -25,7 +26,9 @@ std::string pemBody(const std::string& pem) {
 
 }  // namespace
 
-TestPki::TestPki()
+TestPki::TestPki() : TestPki("Test") {}
+
+TestPki::TestPki(const std::string& prefix)
     : rootKey_(file("root.key")),
       rootCert_(file("root.pem")),
       issuingKey_(file("issuing.key")),
@@ -37,10 +40,11 @@ TestPki::TestPki()
         args.insert(args.begin(), ca.begin(), ca.end());
         mustRun(args);
     };
-    make({"-keyout", rootKey_, "-out", rootCert_, "-subj", "/CN=Test Root CA/O=Test Bank/C=TW",
-          "-addext", "keyUsage=critical,keyCertSign"});
+    make({"-keyout", rootKey_, "-out", rootCert_, "-subj",
+          "/CN=" + prefix + " Root CA/O=Test Bank/C=TW", "-addext",
+          "keyUsage=critical,keyCertSign"});
     make({"-keyout", issuingKey_, "-out", issuingCert_, "-subj",
-          "/CN=Test Issuing CA/O=Test Bank/C=TW", "-addext",
+          "/CN=" + prefix + " Issuing CA/O=Test Bank/C=TW", "-addext",
           "keyUsage=critical,keyCertSign,digitalSignature", "-CA", rootCert_, "-CAkey", rootKey_,
           "-set_serial", "2"});
 }
@@ -69,6 +73,26 @@ std::string TestPki::issue(const std::string& requestPath, const std::string& se
         args.insert(args.end(), {"-extfile", ext});
     }
     mustRun(args);
+    return cert;
+}
+
+std::string TestPki::issueStartingAt(const std::string& requestPath, const std::string& serial,
+                                     const std::string& notBefore) {
+    // Only the ca command takes a start date; it wants a database and a serial file.
+    const std::string ca = next(".ca"), cert = next(".pem"), ext = next(".ext");
+    std::filesystem::create_directory(ca);
+    OpensslTool::writeFile(ca + "/index.txt", "");
+    OpensslTool::writeFile(ca + "/serial", serial.substr(serial.rfind('x') + 1) + "\n");
+    OpensslTool::writeFile(ca + "/ca.cnf",
+                           "[ca]\ndefault_ca = issuing\n[issuing]\ndatabase = " + ca +
+                               "/index.txt\nnew_certs_dir = " + ca + "\nserial = " + ca +
+                               "/serial\ndefault_md = sha256\npolicy = any\n"
+                               "unique_subject = no\n[any]\ncommonName = supplied\n");
+    OpensslTool::writeFile(ext, "basicConstraints=CA:FALSE\n");
+    mustRun({"ca",         "-batch",   "-config",   ca + "/ca.cnf", "-cert",
+             issuingCert_, "-keyfile", issuingKey_, "-in",          requestPath,
+             "-out",       cert,       "-notext",   "-preserveDN",  "-startdate",
+             notBefore,    "-days",    "10",        "-extfile",     ext});
     return cert;
 }
 

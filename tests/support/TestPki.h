@@ -10,6 +10,8 @@
 class TestPki {
   public:
     TestPki();
+    // CAs named "<prefix> Root CA" and "<prefix> Issuing CA" ("Test" for the one above).
+    explicit TestPki(const std::string& prefix);
 
     const std::string& rootCert() const { return rootCert_; }
     const std::string& issuingCert() const { return issuingCert_; }
@@ -21,6 +23,9 @@ class TestPki {
     // Signs the request with the issuing CA. `extensions` is an extfile text ("" for none).
     std::string issue(const std::string& requestPath, const std::string& serial,
                       const std::string& extensions = "basicConstraints=CA:FALSE\n");
+    // The same, valid from `notBefore` ("20250101000000Z") instead of from now.
+    std::string issueStartingAt(const std::string& requestPath, const std::string& serial,
+                                const std::string& notBefore);
     // Issues from PEM request text (such as the one our code made).
     std::string issueFromText(const std::string& requestPem, const std::string& serial);
 
