@@ -40,6 +40,7 @@ class ModalGate {
     }
 
     bool isSheetOpen() const { return sheetOpen_; }
+    bool hasSheets() const { return sheetOpen_ || !waitingSheets_.empty(); }
     // Calls `open` now, or once every sheet asked for earlier has ended. `open` makes the
     // sheet and shows it with a completion made by `completion`.
     void requestSheet(Work open);

@@ -1,5 +1,3 @@
-#include <cstdlib>
-
 #include "app/AppTexts.h"
 #include "app/Outlets.h"
 #include "app/ViewController.h"
@@ -8,15 +6,12 @@
 #include "service/StoreTexts.h"
 #include "service/ZOLTLib.h"
 
-// XDG_CONFIG_HOME counts only inside the desktop's home folder: a home of the tests' own
-// must never lead to the stores of the person running them.
+// The configuration folder counts only inside the desktop's home folder: a home of the tests'
+// own must never lead to the stores of the person running them.
 std::vector<BrowserStore> ViewController::browserStores() const {
     const std::string home = ports_.desktop.homePath();
-    std::optional<std::string> configHome;
-    if (const char* value = std::getenv("XDG_CONFIG_HOME");
-        value && std::string(value).rfind(home + "/", 0) == 0) {
-        configHome = value;
-    }
+    std::optional<std::string> configHome = ports_.desktop.configPath();
+    if (configHome->rfind(home + "/", 0) != 0) configHome.reset();
     return BrowserStores(home, configHome).find();
 }
 
@@ -52,7 +47,10 @@ void ViewController::importIntoBrowserStores(const std::string& pfxPath, const s
     if (!outcomes.empty()) doAlert(BrowserDeployment::message(outcomes));
 }
 
+// Off with the direct import: the query is then the plain local one. The offer it may end
+// with is one question, and none while another workflow has a dialog open or waiting.
 void ViewController::checkBrowserStores() {
+    if (!directImportOn()) return;
     std::vector<BrowserStore> stores;
     for (auto& store : browserStores()) {
         if (store.exists) stores.push_back(std::move(store));
@@ -73,6 +71,7 @@ void ViewController::checkBrowserStores() {
             behind == StoreVerdict::Behind::LocalPfx || behind == StoreVerdict::Behind::StoreAndPfx;
     }
     ports_.view.showTable(outlet::kTvClntCertInfo, clntCertInfoDs_);
+    if (gate_.hasSheets()) return;
     // The file first: deploying a file that is behind would only put it behind in the stores.
     if (pfxBehind) {
         if (doConfirm(app_text::kOfferReload)) doSelectCert();

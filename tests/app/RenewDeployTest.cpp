@@ -219,6 +219,14 @@ TEST_F(Flows, BrowserStoreBehindARenewalIsReportedAndRedeployed) {
     vc.btnQryClntCertInfoOnClick();
     EXPECT_EQ(view.table(outlet::kTvClntCertInfo).back(),
               "瀏覽器憑證=Chrome／Chromium：已安裝有效憑證，與伺服器端有效憑證及本機憑證檔一致");
+
+    // Without the direct import the query is the plain one: no store row, no extra call.
+    lib().setSysCfg("depCert.directImport", "N");
+    const int lookups = count("qryLastActiveCert");
+    vc.btnQryClntCertInfoOnClick();
+    EXPECT_EQ(view.table(outlet::kTvClntCertInfo).size(), 5u);
+    EXPECT_TRUE(said().empty());
+    EXPECT_EQ(count("qryLastActiveCert"), lookups);
 }
 
 }  // namespace
