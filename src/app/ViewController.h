@@ -10,6 +10,7 @@
 #include "app/AlertPort.h"
 #include "app/AppRuntime.h"
 #include "app/GatedDialogHost.h"
+#include "app/IdleWatch.h"
 #include "app/MainWindowView.h"
 #include "app/ModalGate.h"
 #include "app/SheetPort.h"
@@ -158,7 +159,7 @@ class ViewController final : public SavePfxWindowControllerDelegate,
     bool isWorkflowStarted() const { return workflowStarted_; }
     bool isDeploymentPending() const { return pendingDeployment_; }
     bool isQuitting() const { return gate_.isQuitting(); }
-    std::optional<double> lastActivity() const { return lastActivity_; }
+    std::optional<double> lastActivity() const { return idle_.lastActivity(); }
     const StringMap& applyCertInfo() const { return applyCertInfo_; }
 
   private:
@@ -219,7 +220,7 @@ class ViewController final : public SavePfxWindowControllerDelegate,
     bool userLogin_ = false;
     bool workflowStarted_ = false;
     bool pendingDeployment_ = false;
-    std::optional<double> lastActivity_;
+    IdleWatch idle_;
 
     // Modal work, the timer work waiting for it, and the sheets waiting their turn
     ModalGate gate_;

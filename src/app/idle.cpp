@@ -16,7 +16,7 @@ void ViewController::registerEventMonitor() {
 }
 
 void ViewController::noteActivity() {
-    lastActivity_ = ports_.runtime.now();
+    idle_.noteActivity(ports_.runtime.now());
     // The title is only ever changed by the countdown, which has kept the original.
     MainWindowView& view = ports_.view;
     if (origWindowTitle_ && view.windowTitle() != *origWindowTitle_) {
@@ -24,23 +24,19 @@ void ViewController::noteActivity() {
     }
 }
 
-// Idle for more than 300 seconds logs out and quits without asking; the last 30 seconds count
-// down in the window title.
+// Idle too long logs out and quits without asking; the countdown shows in the window title.
 void ViewController::checkIdle() {
     if (!gate_.mayRunNow(ModalGate::Timed::idleCheck)) return;
-    const double now = ports_.runtime.now();
     MainWindowView& view = ports_.view;
     if (!origWindowTitle_) origWindowTitle_ = view.windowTitle();
-    if (!lastActivity_) lastActivity_ = now;
-    const float idle = static_cast<float>(now - *lastActivity_);
-    if (idle > 300) {
+    const IdleWatch::Verdict verdict = idle_.check(ports_.runtime.now());
+    if (verdict.kind == IdleWatch::Verdict::Kind::logout) {
         doLogout();
         quit();
-    } else if (idle > 270) {
-        const int left = static_cast<int>(300 - idle);
+    } else if (verdict.kind == IdleWatch::Verdict::Kind::countdown) {
         view.setWindowTitle(
             app_text::fill(app_text::fill(app_text::kIdleCountdown, *origWindowTitle_).c_str(),
-                           std::to_string(left)));
+                           std::to_string(verdict.secondsLeft)));
     } else if (view.windowTitle() != *origWindowTitle_) {
         view.setWindowTitle(*origWindowTitle_);
     }

@@ -49,9 +49,9 @@ int ViewController::doLogin() {
         return rc;
     }
     setUserLogin(true);
-    ports_.runtime.startRepeatingTimer(300.0, [this] { doIAmAlive(); });
+    ports_.runtime.startRepeatingTimer(IdleWatch::kKeepAliveEverySeconds, [this] { doIAmAlive(); });
     registerEventMonitor();
-    ports_.runtime.startRepeatingTimer(5.0, [this] { checkIdle(); });
+    ports_.runtime.startRepeatingTimer(IdleWatch::kCheckEverySeconds, [this] { checkIdle(); });
     doAlert(app_text::kLoginDone);
     setCurrentPfxFilePath(sysCfg("env.userPfxFilePath"));
     for (const char* control : {outlet::kTxtUserIdNo, outlet::kTxtLoginPwd,

@@ -3,6 +3,7 @@
 
 #include "WorkflowFixture.h"
 #include "app/IdNumber.h"
+#include "app/IdleWatch.h"
 
 namespace {
 
@@ -128,11 +129,7 @@ TEST_F(Session, IdleCountdownLogoutAndKeepAlive) {
     login();
     view.title = "Norvale證券憑證管理 V1.0";
     runtime.press();
-    runtime.advance(270);
-    EXPECT_EQ(view.title, "Norvale證券憑證管理 V1.0");
-    runtime.advance(2);
-    EXPECT_EQ(view.title, "Norvale證券憑證管理 V1.0");  // the next check is at 275 s
-    runtime.advance(3);
+    runtime.advance(275);
     EXPECT_EQ(view.title, "Norvale證券憑證管理 V1.0:25秒後將自動登出並關閉應用程式");
     runtime.press();
     EXPECT_EQ(view.title, "Norvale證券憑證管理 V1.0");
@@ -173,6 +170,27 @@ TEST_F(Session, LoginPanelCarriesThePasswordAndFillsGeneratedNumbers) {
     vc.btnCrtIdnoOnClick();
     EXPECT_EQ(view.text(outlet::kTxtUserIdNo).size(), 10u);
     EXPECT_EQ(view.text(outlet::kTxtSecureLoginPwd), view.text(outlet::kTxtUserIdNo));
+}
+
+// Where the idle watch counts down and logs out, just either side of each limit.
+TEST(IdleWatchTest, CountsDownTheLastHalfMinuteAndLogsOutAfterFiveMinutes) {
+    using Kind = IdleWatch::Verdict::Kind;
+    const struct {
+        double idle;
+        Kind kind;
+        int left;
+    } cases[] = {{0, Kind::active, 0},         {270, Kind::active, 0},
+                 {270.5, Kind::countdown, 29}, {275, Kind::countdown, 25},
+                 {300, Kind::countdown, 0},    {300.5, Kind::logout, 0}};
+    for (const auto& c : cases) {
+        IdleWatch watch;
+        EXPECT_EQ(watch.check(1000).kind, Kind::active);  // the first check starts the watch
+        const auto verdict = watch.check(1000 + c.idle);
+        EXPECT_EQ(verdict.kind, c.kind) << c.idle;
+        EXPECT_EQ(verdict.secondsLeft, c.left) << c.idle;
+        watch.noteActivity(1000 + c.idle);
+        EXPECT_EQ(watch.check(1000 + c.idle + 1).kind, Kind::active) << c.idle;
+    }
 }
 
 // Codes of the published scheme, written out here independently of the generator.
