@@ -42,6 +42,14 @@ using Certificate = Ptr<CERTCertificate, CERT_DestroyCertificate>;
 using CertList = Ptr<CERTCertList, CERT_DestroyCertList>;
 using PrivateKey = Ptr<SECKEYPrivateKey, SECKEY_DestroyPrivateKey>;
 using Pkcs12Decoder = Ptr<SEC_PKCS12DecoderContext, SEC_PKCS12DecoderFinish>;
+using PublicKey = Ptr<SECKEYPublicKey, SECKEY_DestroyPublicKey>;
+using Slot = Ptr<PK11SlotInfo, PK11_FreeSlot>;
+
+// Everything allocated in the arena is wiped with it: it may hold key material.
+inline void freeArena(PLArenaPool* arena) {
+    PORT_FreeArena(arena, PR_TRUE);
+}
+using Arena = Ptr<PLArenaPool, freeArena>;
 
 inline void freeString(char* text) {
     PORT_Free(text);
