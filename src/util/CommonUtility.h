@@ -93,6 +93,9 @@ class CommonUtility {
     // False when the file was not written; an entry with a line break is never written.
     [[nodiscard]] bool dictionaryToPropertiesFile(const StringMap& dictionary,
                                                   const std::string& filepath) const;
+    // An ID number as the log shows it (first and last characters), alone or inside a text.
+    static std::string maskIdNumber(const std::string& idno);
+    static std::string maskIdNumberIn(const std::string& text, const std::string& idno);
     // Logs the ID number masked. False when the store was not written.
     [[nodiscard]] bool saveToProperties(const std::string& idno, const std::string& pfxPath,
                                         const std::string& password) const;
