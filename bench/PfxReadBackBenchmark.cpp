@@ -7,6 +7,7 @@
 #include "Paired.h"
 #include "RatioReporter.h"
 #include "crypto/NssPkcs12Check.h"
+#include "crypto/OpenSslProviders.h"
 #include "crypto/PfxProtection.h"
 #include "crypto/ossl.h"
 #include "support/FakeDesktop.h"
@@ -23,6 +24,7 @@ struct Material {
     Bytes certDer;
 
     Material() {
+        OpenSslProviders::load();  // RC2, which the certificate bags are encrypted with
         std::string keyPath;
         const std::string certPath =
             pki.issue(pki.newRequest("/CN=A123456789-00", keyPath), "0x10");

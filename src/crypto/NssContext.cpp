@@ -17,6 +17,11 @@ nss::Context NssContext::open() {
     return context;
 }
 
+NSSInitContext* NssContext::shared() {
+    static const nss::Context context = open();
+    return context.get();
+}
+
 std::optional<Bytes> NssContext::bmpPassword(const std::string& utf8) {
     Bytes out;
     out.reserve(utf8.size() * 2 + 2);

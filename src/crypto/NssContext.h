@@ -13,6 +13,9 @@ class NssContext {
   public:
     // Null when NSS cannot be initialised.
     static nss::Context open();
+    // The process's own context for work in memory, opened on first use and shut down at
+    // exit: opening NSS costs more than a whole reading of a PFX. Null without NSS.
+    static NSSInitContext* shared();
     // A PKCS#12 password as NSS takes it: a BMPString (UTF-16 big-endian) with its terminating
     // zero character; nothing for text that is not UTF-8.
     static std::optional<Bytes> bmpPassword(const std::string& utf8);

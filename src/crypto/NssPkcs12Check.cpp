@@ -119,6 +119,27 @@ bool signsFor(SECKEYPrivateKey* key, SECKEYPublicKey* publicKey) {
            PK11_Verify(publicKey, &signed_, &data, nullptr) == SECSuccess;
 }
 
+Bytes unsigned_(const SECItem& item) {
+    std::size_t skip = 0;
+    while (skip + 1 < item.len && item.data[skip] == 0) ++skip;
+    return Bytes(item.data + skip, item.data + item.len);
+}
+
+bool sameNumber(SECKEYPrivateKey* key, CK_ATTRIBUTE_TYPE attribute, const SECItem& expected) {
+    nss::ItemContents value;
+    return PK11_ReadRawAttribute(PK11_TypePrivKey, key, attribute, &value.item) == SECSuccess &&
+           unsigned_(value.item) == unsigned_(expected);
+}
+
+// An RSA key belongs to the certificate when it has the certificate's modulus and exponent,
+// which NSS reads off the key it has just decrypted; a signature would prove the same at
+// several times the cost of the whole reading. Other keys sign for it.
+bool belongsTo(SECKEYPrivateKey* key, SECKEYPublicKey* publicKey) {
+    if (publicKey->keyType != rsaKey) return signsFor(key, publicKey);
+    return sameNumber(key, CKA_MODULUS, publicKey->u.rsa.modulus) &&
+           sameNumber(key, CKA_PUBLIC_EXPONENT, publicKey->u.rsa.publicExponent);
+}
+
 struct Contents {
     int keys = 0;
     int certsWithKey = 0;
@@ -169,7 +190,7 @@ Verdict checkIn(PK11SlotInfo* slot, const Bytes& pfxDer, const std::string& pass
     nss::PrivateKey key = decryptKey(slot, *bag, bmp, password, *publicKey);
     OPENSSL_cleanse(bag->der.data(), bag->der.size());
     if (!key) return Verdict::KeyUnreadable;
-    return signsFor(key.get(), publicKey.get()) ? Verdict::Ok : Verdict::KeyMismatch;
+    return belongsTo(key.get(), publicKey.get()) ? Verdict::Ok : Verdict::KeyMismatch;
 }
 
 }  // namespace
@@ -177,9 +198,7 @@ Verdict checkIn(PK11SlotInfo* slot, const Bytes& pfxDer, const std::string& pass
 Verdict NssPkcs12Check::check(const Bytes& pfxDer, const std::string& password,
                               const Bytes& certDer) {
     if (pfxDer.empty() || certDer.empty()) return Verdict::NotDecoded;
-    // Declared first, so that it is shut down after every NSS object below.
-    nss::Context context = NssContext::open();
-    if (!context) return Verdict::NoNss;
+    if (NssContext::shared() == nullptr) return Verdict::NoNss;
     auto bmp = NssContext::bmpPassword(password);
     if (!bmp) return Verdict::MacRejected;
     nss::Slot slot(PK11_GetInternalSlot());

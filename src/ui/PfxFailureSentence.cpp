@@ -1,5 +1,6 @@
 #include "ui/PfxFailureSentence.h"
 
+#include "crypto/CryptoResult.h"
 #include "ui/UiTexts.h"
 
 std::string pfxFailureSentence(PfxFailure cause) {
@@ -31,4 +32,10 @@ std::string pfxFailureSentence(PfxFailure cause) {
 std::string withPfxFailure(const std::string& message, PfxFailure cause) {
     const std::string sentence = pfxFailureSentence(cause);
     return sentence.empty() ? message : message + "\n" + sentence;
+}
+
+std::string withPfxWriteFailure(const std::string& message, int resultCode) {
+    return withPfxFailure(message, resultCode == crypto_result::kPfxNotReadBack
+                                       ? PfxFailure::NotReadBack
+                                       : PfxFailure::None);
 }

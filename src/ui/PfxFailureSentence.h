@@ -9,3 +9,5 @@ std::string pfxFailureSentence(PfxFailure cause);
 // The message, unchanged and first, then on its own line the cause's sentence (the message
 // alone when there is none).
 std::string withPfxFailure(const std::string& message, PfxFailure cause);
+// After a PFX write: the message, and the read-back sentence when the result code is 52115.
+std::string withPfxWriteFailure(const std::string& message, int resultCode);

@@ -227,6 +227,34 @@ TEST_F(Pfx, ChangedPasswordIsTheOnlyOneAndAStoreThatCannotRecordItIsReported) {
     EXPECT_EQ(log.find("N3w-Secret"), std::string::npos) << log;
 }
 
+// A PFX that pairs a certificate with another certificate's key under one local key ID,
+// which no writer of ours, nor the openssl tool, would make.
+Bytes mismatchedPfx(const std::string& certPem, const std::string& keyPem) {
+    ossl::Bio certBio(BIO_new_mem_buf(certPem.data(), static_cast<int>(certPem.size())));
+    ossl::Bio keyBio(BIO_new_mem_buf(keyPem.data(), static_cast<int>(keyPem.size())));
+    ossl::X509Cert cert(PEM_read_bio_X509(certBio.get(), nullptr, nullptr, nullptr));
+    ossl::Pkey key(PEM_read_bio_PrivateKey(keyBio.get(), nullptr, nullptr, nullptr));
+    STACK_OF(PKCS12_SAFEBAG)* certBags = nullptr;
+    STACK_OF(PKCS12_SAFEBAG)* keyBags = nullptr;
+    PKCS12_SAFEBAG* certBag = PKCS12_add_cert(&certBags, cert.get());
+    PKCS12_SAFEBAG* keyBag =
+        PKCS12_add_key(&keyBags, key.get(), 0, 2048, NID_pbe_WithSHA1And3_Key_TripleDES_CBC, "pw");
+    ossl::SafeBagStack ownedCerts(certBags), ownedKeys(keyBags);
+    const unsigned char id[] = {1, 2, 3, 4};
+    PKCS12_add_localkeyid(certBag, const_cast<unsigned char*>(id), sizeof id);
+    PKCS12_add_localkeyid(keyBag, const_cast<unsigned char*>(id), sizeof id);
+    STACK_OF(PKCS7)* safes = nullptr;
+    PKCS12_add_safe(&safes, certBags, -1, 0, "pw");
+    PKCS12_add_safe(&safes, keyBags, -1, 0, "pw");
+    ossl::Pkcs7Stack ownedSafes(safes);
+    ossl::Pkcs12 p12(PKCS12_add_safes(safes, 0));
+    PKCS12_set_mac(p12.get(), "pw", -1, nullptr, 0, 1, EVP_sha1());
+    unsigned char* out = nullptr;
+    const int length = i2d_PKCS12(p12.get(), &out);
+    ossl::CryptoBuffer owned(reinterpret_cast<char*>(out));
+    return Bytes(out, out + std::max(length, 0));
+}
+
 // NSS, which the browsers import with, has no ARIA, which OpenSSL writes without complaint:
 // such a file must never replace one that works, whichever writer made it.
 TEST_F(Pfx, AWriteThatNssCannotReadBackFailsAndKeepsThePreviousFile) {
@@ -264,6 +292,11 @@ TEST_F(Pfx, AWriteThatNssCannotReadBackFailsAndKeepsThePreviousFile) {
               NssPkcs12Check::Verdict::NotTheCertificate);
     EXPECT_EQ(NssPkcs12Check::check(previous, "PW", strangerDer),
               NssPkcs12Check::Verdict::MacRejected);
+    const Bytes customerDer = util.base64Decode(customer.b64).value_or(Bytes{});
+    EXPECT_EQ(
+        NssPkcs12Check::check(mismatchedPfx(OpensslTool::readText(customer.cert), stranger.key),
+                              "pw", customerDer),
+        NssPkcs12Check::Verdict::KeyMismatch);
 }
 
 // The MAC's digest, or the cipher of PBES2, replaced by an identifier nobody has assigned;
