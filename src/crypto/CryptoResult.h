@@ -20,6 +20,9 @@ inline constexpr int kPfxBadCertificate = 52109;
 inline constexpr int kPfxNotBuilt = 52111;
 // changePwd: the file is protected by the new password, but the store still holds the old one.
 inline constexpr int kPfxPasswordNotRecorded = 52113;
+// The written file did not read back through NSS, as a browser would import it: it was not
+// put in place, and the previous file is unchanged.
+inline constexpr int kPfxNotReadBack = 52115;
 inline constexpr int kPfxNotPkcs12 = 52301;
 inline constexpr int kPfxWrongPassword = 52303;
 inline constexpr int kPfxCannotOpen = 52403;

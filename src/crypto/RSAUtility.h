@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "crypto/CertificateInput.h"
+#include "crypto/PfxFailure.h"
+#include "crypto/PfxProtection.h"
 #include "crypto/ossl.h"
 #include "util/CommonUtility.h"
 #include "util/Types.h"
@@ -34,6 +36,8 @@ class RSAUtility {
                   std::string& privateKey) const;
 
     // --- PFX writers; without a key the private key cache is searched ---
+    // Every written file is read back by NSS before it replaces the previous one: 52115 when
+    // that reading fails, and the previous file stays as it was.
 
     int exportP12ToFile(const std::string& b64Cert, const std::optional<std::string>& b64PrivateKey,
                         const std::string& pfxFilePath, const std::string& pfxFilePwd,
@@ -42,7 +46,15 @@ class RSAUtility {
                     const std::string& pfxFilePath, const std::string& pfxFilePwd) const;
     int savePfxFile(const std::string& b64Cert, const std::string& pfxFilePath,
                     const std::string& pfxFilePwd) const;
-    int savePfxFile(PKCS12* pkcs12, const std::string& pfxFilePath) const;
+    // `userCert`: the certificate the file must hold with its key.
+    int savePfxFile(PKCS12* pkcs12, const std::string& pfxFilePath, const std::string& pfxFilePwd,
+                    X509* userCert) const;
+    // The backup copy: the file's own bytes, once it opens with the password, read back at
+    // the target like every other write.
+    int copyPfxFile(const std::string& pfxFilePath, const std::string& pfxFilePwd,
+                    const std::string& targetPath) const;
+    // Writes with other algorithms than the customary ones; for tests only.
+    void setPfxProtection(const PfxProtection& protection) { protection_ = protection; }
 
     // --- PFX readers ---
 
@@ -57,6 +69,9 @@ class RSAUtility {
     // Issuer and serial take no part: the caller compares them with what the load gave.
     int checkPfxFile(const std::string& pfxFilePath, const std::string& pfxFilePwd,
                      const std::string& certIssuer, const std::string& certHexSerial) const;
+    // Why the file does not open with the password (None when it does); run after a reader
+    // failed, to tell the customer the cause.
+    PfxFailure diagnosePfx(const std::string& pfxFilePath, const std::string& pfxFilePwd) const;
     // Re-protects the file in place and records path and new password in the properties store;
     // 52113 when the file changed but the store could not be written.
     int changePwd(const std::string& pfxFilePath, const std::string& pfxFileOldPwd,
@@ -115,6 +130,8 @@ class RSAUtility {
     struct PfxContents;
     int openPfx(const std::string& pfxFilePath, const std::string& pfxFilePwd, ossl::Pkcs12& pkcs12,
                 PfxContents& contents) const;
+    int writeReadBack(const std::string& pfxFilePath, const Bytes& der,
+                      const std::string& pfxFilePwd, X509* userCert) const;
     std::optional<CertificateInput> decodeCertificate(const std::string& b64Cert) const;
     std::vector<std::string> cacheCandidates() const;
     bool storeInCache(const std::string& privateKey) const;
@@ -125,4 +142,5 @@ class RSAUtility {
 
     const CommonUtility& util_;
     std::shared_ptr<EVP_PKEY> serviceKey_;  // never changed once read
+    PfxProtection protection_ = PfxProtection::customary();
 };

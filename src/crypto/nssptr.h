@@ -42,6 +42,23 @@ using Certificate = Ptr<CERTCertificate, CERT_DestroyCertificate>;
 using CertList = Ptr<CERTCertList, CERT_DestroyCertList>;
 using PrivateKey = Ptr<SECKEYPrivateKey, SECKEY_DestroyPrivateKey>;
 using Pkcs12Decoder = Ptr<SEC_PKCS12DecoderContext, SEC_PKCS12DecoderFinish>;
+using PublicKey = Ptr<SECKEYPublicKey, SECKEY_DestroyPublicKey>;
+using Slot = Ptr<PK11SlotInfo, PK11_FreeSlot>;
+
+// The contents of an item NSS filled in (the item itself is ours), wiped when freed.
+struct ItemContents {
+    SECItem item{siBuffer, nullptr, 0};
+    ItemContents() = default;
+    ItemContents(const ItemContents&) = delete;
+    ItemContents& operator=(const ItemContents&) = delete;
+    ~ItemContents() { SECITEM_ZfreeItem(&item, PR_FALSE); }
+};
+
+// Everything allocated in the arena is wiped with it: it may hold key material.
+inline void freeArena(PLArenaPool* arena) {
+    PORT_FreeArena(arena, PR_TRUE);
+}
+using Arena = Ptr<PLArenaPool, freeArena>;
 
 inline void freeString(char* text) {
     PORT_Free(text);

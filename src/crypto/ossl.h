@@ -53,6 +53,18 @@ struct X509StackDeleter {
 };
 using X509Stack = std::unique_ptr<STACK_OF(X509), X509StackDeleter>;
 
+// The safes of a PKCS#12 and the bags of one safe.
+struct Pkcs7StackDeleter {
+    void operator()(STACK_OF(PKCS7) * stack) const { sk_PKCS7_pop_free(stack, PKCS7_free); }
+};
+using Pkcs7Stack = std::unique_ptr<STACK_OF(PKCS7), Pkcs7StackDeleter>;
+struct SafeBagStackDeleter {
+    void operator()(STACK_OF(PKCS12_SAFEBAG) * stack) const {
+        sk_PKCS12_SAFEBAG_pop_free(stack, PKCS12_SAFEBAG_free);
+    }
+};
+using SafeBagStack = std::unique_ptr<STACK_OF(PKCS12_SAFEBAG), SafeBagStackDeleter>;
+
 // OPENSSL_free is a macro; this frees buffers OpenSSL allocated for us.
 struct CryptoBufferDeleter {
     void operator()(void* p) const { OPENSSL_free(p); }

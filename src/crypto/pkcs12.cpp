@@ -4,18 +4,13 @@
 
 #include "crypto/CertificateInput.h"
 #include "crypto/CryptoResult.h"
+#include "crypto/NssPkcs12Check.h"
 #include "crypto/PrivateKeyCache.h"
 #include "crypto/RSAUtility.h"
 
 using namespace crypto_result;
 
 namespace {
-
-// What customers' existing files use and every browser imports.
-constexpr int kKeyPbe = NID_pbe_WithSHA1And3_Key_TripleDES_CBC;
-constexpr int kCertPbe = NID_pbe_WithSHA1And40BitRC2_CBC;
-constexpr int kIterations = 2048;
-constexpr int kMacIterations = 1;
 
 ossl::Pkey readPrivateKey(const std::string& pem) {
     ossl::Bio bio(BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())));
@@ -51,6 +46,17 @@ std::string friendlyNameOf(const RSAUtility& rsa, X509* cert) {
 Bytes derOf(PKCS12* p12) {
     unsigned char* out = nullptr;
     int length = i2d_PKCS12(p12, &out);
+    if (length <= 0) {
+        ERR_clear_error();
+        return {};
+    }
+    ossl::CryptoBuffer owned(reinterpret_cast<char*>(out));
+    return Bytes(out, out + length);
+}
+
+Bytes derOf(X509* cert) {
+    unsigned char* out = nullptr;
+    int length = i2d_X509(cert, &out);
     if (length <= 0) {
         ERR_clear_error();
         return {};
@@ -108,9 +114,10 @@ ossl::Pkcs12 RSAUtility::buildPkcs12(const std::string& password, const std::str
         return nullptr;
     }
     // The MAC is added separately: PKCS12_create would pick OpenSSL 3's default digest.
+    const PfxProtection& with = protection_;
     ossl::Pkcs12 p12(PKCS12_create(password.c_str(), friendlyName.c_str(), key, cert, chain,
-                                   kKeyPbe, kCertPbe, kIterations, -1, 0));
-    if (!p12 || PKCS12_set_mac(p12.get(), password.c_str(), -1, nullptr, 0, kMacIterations,
+                                   with.keyPbe, with.certPbe, with.iterations, -1, 0));
+    if (!p12 || PKCS12_set_mac(p12.get(), password.c_str(), -1, nullptr, 0, with.macIterations,
                                EVP_sha1()) != 1) {
         ERR_clear_error();
         return nullptr;
@@ -151,7 +158,7 @@ int RSAUtility::exportP12ToFile(const std::string& b64Cert,
         p12 = buildFromCache(*input, pfxFilePwd, candidates, triedAny);
     }
     if (!p12) return kPfxNotBuilt;
-    return savePfxFile(p12.get(), pfxFilePath);
+    return savePfxFile(p12.get(), pfxFilePath, pfxFilePwd, input->user.get());
 }
 
 int RSAUtility::savePfxFile(const std::string& b64Cert, const std::string& b64PrivateKey,
@@ -163,7 +170,7 @@ int RSAUtility::savePfxFile(const std::string& b64Cert, const std::string& b64Pr
     auto p12 = buildPkcs12(pfxFilePwd, friendlyNameOf(*this, input->user.get()), key.get(),
                            input->user.get(), input->chain.get());
     if (!p12) return kPfxNotBuilt;
-    return savePfxFile(p12.get(), pfxFilePath);
+    return savePfxFile(p12.get(), pfxFilePath, pfxFilePwd, input->user.get());
 }
 
 int RSAUtility::savePfxFile(const std::string& b64Cert, const std::string& pfxFilePath,
@@ -176,14 +183,43 @@ int RSAUtility::savePfxFile(const std::string& b64Cert, const std::string& pfxFi
     bool triedAny = false;
     auto p12 = buildFromCache(*input, pfxFilePwd, candidates, triedAny);
     if (!p12) return triedAny ? kPfxNotBuilt : kFailed;
-    return savePfxFile(p12.get(), pfxFilePath);
+    return savePfxFile(p12.get(), pfxFilePath, pfxFilePwd, input->user.get());
 }
 
-int RSAUtility::savePfxFile(PKCS12* pkcs12, const std::string& pfxFilePath) const {
-    if (pkcs12 == nullptr) return kFailed;
+int RSAUtility::savePfxFile(PKCS12* pkcs12, const std::string& pfxFilePath,
+                            const std::string& pfxFilePwd, X509* userCert) const {
+    if (pkcs12 == nullptr || userCert == nullptr) return kFailed;
     Bytes der = derOf(pkcs12);
     if (der.empty()) return kFailed;
-    return util_.saveFile(pfxFilePath, der) ? kOk : kFailed;
+    return writeReadBack(pfxFilePath, der, pfxFilePwd, userCert);
+}
+
+// The bytes that reached the disk are what NSS reads, before they take the file's name.
+int RSAUtility::writeReadBack(const std::string& pfxFilePath, const Bytes& der,
+                              const std::string& pfxFilePwd, X509* userCert) const {
+    const Bytes certDer = derOf(userCert);
+    auto verdict = NssPkcs12Check::Verdict::Ok;
+    const bool written = util_.saveFile(pfxFilePath, der, [&](const std::string& tempPath) {
+        auto onDisk = util_.getFile(tempPath);
+        verdict = onDisk ? NssPkcs12Check::check(*onDisk, pfxFilePwd, certDer)
+                         : NssPkcs12Check::Verdict::NotDecoded;
+        return verdict == NssPkcs12Check::Verdict::Ok;
+    });
+    if (verdict != NssPkcs12Check::Verdict::Ok) {
+        util_.log(std::string("pfx not read back: ") + NssPkcs12Check::name(verdict));
+        return kPfxNotReadBack;
+    }
+    return written ? kOk : kFailed;
+}
+
+int RSAUtility::copyPfxFile(const std::string& pfxFilePath, const std::string& pfxFilePwd,
+                            const std::string& targetPath) const {
+    ossl::Pkcs12 p12;
+    PfxContents parts;
+    if (int rc = openPfx(pfxFilePath, pfxFilePwd, p12, parts); rc != kOk) return rc;
+    auto data = util_.getFile(pfxFilePath);
+    if (!data || data->empty()) return kFailed;
+    return writeReadBack(targetPath, *data, pfxFilePwd, parts.cert.get());
 }
 
 int RSAUtility::loadPfx(const std::string& pfxFilePath, const std::string& pfxFilePwd,
@@ -216,11 +252,8 @@ int RSAUtility::loadPfx(const std::string& pfxFilePath, const std::string& pfxFi
     Bytes browserDer = forBrowser ? derOf(forBrowser.get()) : Bytes{};
     if (browserDer.empty()) return kFailed;
     b64P12Cert = util_.base64Encode(browserDer);
-    unsigned char* certDer = nullptr;
-    int length = i2d_X509(parts.cert.get(), &certDer);
-    if (length > 0) {
-        ossl::CryptoBuffer owned(reinterpret_cast<char*>(certDer));
-        b64X509Cert = util_.base64Encode(Bytes(certDer, certDer + length));
+    if (Bytes certDer = derOf(parts.cert.get()); !certDer.empty()) {
+        b64X509Cert = util_.base64Encode(certDer);
     }
     return kOk;
 }
@@ -242,7 +275,10 @@ int RSAUtility::changePwd(const std::string& pfxFilePath, const std::string& pfx
                                parts.cert.get(), parts.chain.get());
     if (!renewed) return kPfxNotBuilt;
     // Written atomically: this file is often the customer's only copy of the key.
-    if (int rc = savePfxFile(renewed.get(), pfxFilePath); rc != kOk) return rc;
+    if (int rc = savePfxFile(renewed.get(), pfxFilePath, pfxFileNewPwd, parts.cert.get());
+        rc != kOk) {
+        return rc;
+    }
     // The file has changed already: a store still holding the old password must be reported,
     // or the next run opens the file with it and fails.
     if (!util_.saveToProperties(certInfo["certUserId"], pfxFilePath, pfxFileNewPwd)) {

@@ -3,8 +3,10 @@
 #include <QLocale>
 #include <QTranslator>
 #include <cstdlib>
+#include <iostream>
 #include <memory>
 
+#include "app/CommandLine.h"
 #include "app/ViewController.h"
 #include "gui/FirstPaintQuit.h"
 #include "gui/QtPorts.h"
@@ -12,6 +14,11 @@
 #include "service/ServiceEndpoint.h"
 
 int main(int argc, char* argv[]) {
+    // --report and --help need no display: they are done before Qt starts.
+    {
+        XdgDesktop desktop;
+        if (auto status = CommandLine::run(argc, argv, desktop, std::cout)) return *status;
+    }
     QApplication app(argc, argv);
     // Qt's own texts (file choosers, edit menus) in the language of the rest of the window,
     // whatever the session's locale, when the system has them.

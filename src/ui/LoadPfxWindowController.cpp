@@ -4,6 +4,7 @@
 #include "crypto/RSAUtility.h"
 #include "ui/DialogHost.h"
 #include "ui/LoadPfxWindowControllerDelegate.h"
+#include "ui/PfxFailureSentence.h"
 #include "util/CommonUtility.h"
 
 namespace {
@@ -44,8 +45,17 @@ std::optional<std::string> LoadPfxWindowController::firstProblem(const std::stri
     const RSAUtility rsa(util_);
     // One opening tells a wrong password from a file that is no PFX at all.
     const int opened = rsa.loadPfx(*pfxFilePath_, pwd, certInfo);
-    if (opened == crypto_result::kPfxWrongPassword) return ui_text::kLoadWrongPwd;
-    if (opened != crypto_result::kOk) return ui_text::kLoadNotPfx;
+    if (opened != crypto_result::kOk) {
+        const char* message = opened == crypto_result::kPfxWrongPassword ? ui_text::kLoadWrongPwd
+                                                                         : ui_text::kLoadNotPfx;
+        return withPfxFailure(message, rsa.diagnosePfx(*pfxFilePath_, pwd));
+    }
+    // A file that is not the expected one holds another customer's certificate when its user
+    // ID is not the expected one's; otherwise another certificate of the same customer.
+    const PfxFailure other = given(cnToCmp_) && rsa.getCertUserIdFromCn(entry(certInfo, "cn")) !=
+                                                    rsa.getCertUserIdFromCn(*cnToCmp_)
+                                 ? PfxFailure::OtherCustomer
+                                 : PfxFailure::OtherCertificate;
     const struct {
         const std::optional<std::string>& expected;
         const char* key;
@@ -55,11 +65,11 @@ std::optional<std::string> LoadPfxWindowController::firstProblem(const std::stri
                  {hexSerialToCmp_, "serial", ui_text::kLoadWrongSerial}};
     for (const auto& check : exact) {
         if (given(check.expected) && entry(certInfo, check.key) != *check.expected) {
-            return check.message;
+            return withPfxFailure(check.message, other);
         }
     }
     if (given(issuerToCmp_) && !rsa.cmpSubject(entry(certInfo, "issuer"), *issuerToCmp_)) {
-        return ui_text::kLoadWrongIssuer;
+        return withPfxFailure(ui_text::kLoadWrongIssuer, other);
     }
     return std::nullopt;
 }

@@ -41,6 +41,18 @@ inline constexpr const char* kLoadWrongCn = "錯誤的憑證檔(CN錯誤)，請�
 inline constexpr const char* kLoadWrongSerial = "錯誤的憑證檔(憑證序號錯誤)，請重新選擇憑證";
 inline constexpr const char* kLoadWrongIssuer = "錯誤的憑證檔(憑證簽發者錯誤)，請重新選擇憑證";
 
+// Why a PFX cannot be used: the second sentence after a dialog's or workflow's own message.
+inline constexpr const char* kPfxMissing = "指定的路徑沒有憑證檔";
+inline constexpr const char* kPfxNotPkcs12 = "此檔案不是憑證檔，可能是其他格式的憑證、金鑰或文字檔";
+inline constexpr const char* kPfxDamaged = "憑證檔已損毀或不完整，請改用備份的憑證檔";
+inline constexpr const char* kPfxWrongPassword = "憑證檔密碼錯誤，請確認密碼後再試一次";
+inline constexpr const char* kPfxUnsupported =
+    "憑證檔使用本機無法讀取的加密演算法，請以本程式重新匯出憑證檔";
+inline constexpr const char* kPfxNoMatchingKey = "憑證檔中沒有私密金鑰，或私密金鑰與憑證不符";
+inline constexpr const char* kPfxOtherCustomer = "憑證檔中的憑證屬於其他客戶";
+inline constexpr const char* kPfxOtherCertificate = "憑證檔中的憑證不是此次要使用的憑證";
+inline constexpr const char* kPfxNotReadBack = "寫入的憑證檔無法讀回驗證，原有的憑證檔未被更動";
+
 // Change-password dialog.
 inline constexpr const char* kChgPathMissing = "憑證儲存路徑未指定";
 inline constexpr const char* kNewPwdConfirmDiffers = "新密碼與新密碼確認不同";

@@ -65,18 +65,19 @@ bool writeAll(int fd, const Bytes& data) {
 
 }  // namespace
 
-bool AtomicFile::write(const std::string& path, const Bytes& data) {
+bool AtomicFile::write(const std::string& path, const Bytes& data, const Check& check) {
     bool existed = false;
-    return publish(path, data, true, existed);
+    return publish(path, data, true, check, existed);
 }
 
 AtomicFile::Created AtomicFile::create(const std::string& path, const Bytes& data) {
     bool existed = false;
-    if (publish(path, data, false, existed)) return Created::Yes;
+    if (publish(path, data, false, {}, existed)) return Created::Yes;
     return existed ? Created::Exists : Created::Failed;
 }
 
-bool AtomicFile::publish(const std::string& path, const Bytes& data, bool replace, bool& existed) {
+bool AtomicFile::publish(const std::string& path, const Bytes& data, bool replace,
+                         const Check& check, bool& existed) {
     auto slash = path.rfind('/');
     std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -92,6 +93,7 @@ bool AtomicFile::publish(const std::string& path, const Bytes& data, bool replac
 
     bool ok = writeAll(fd, data) && fsync(fd) == 0;
     ok = (close(fd) == 0) && ok;
+    ok = ok && (!check || check(tmpPath.data()));
     if (ok && replace) {
         ok = rename(tmpPath.data(), path.c_str()) == 0;
     } else if (ok) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "util/Types.h"
@@ -11,11 +12,15 @@
 class AtomicFile {
   public:
     enum class Created { Yes, Exists, Failed };
+    // Looks at the temporary file, complete and on disk, before it takes the target's name;
+    // false keeps the previous file.
+    using Check = std::function<bool(const std::string& tempPath)>;
 
-    static bool write(const std::string& path, const Bytes& data);
+    static bool write(const std::string& path, const Bytes& data, const Check& check = {});
     // The same, but never replaces: an existing file at the path is left alone.
     static Created create(const std::string& path, const Bytes& data);
 
   private:
-    static bool publish(const std::string& path, const Bytes& data, bool replace, bool& existed);
+    static bool publish(const std::string& path, const Bytes& data, bool replace,
+                        const Check& check, bool& existed);
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,6 +47,10 @@ class CommonUtility {
     // Files. Every file written is owner-only and replaced atomically; every folder made is
     // owner-only. The readers read regular files only and never throw.
     bool saveFile(const std::string& path, const Bytes& fileData) const;
+    // The same, with a look at the written temporary file before it replaces the old one; a
+    // refusal fails the write and keeps the old file.
+    bool saveFile(const std::string& path, const Bytes& fileData,
+                  const std::function<bool(const std::string& tempPath)>& check) const;
     bool saveFile(const std::string& path, const std::string& fileStrData) const;  // as Big5
     std::optional<std::string> getFileAsStr(const std::string& path) const;
     std::optional<Bytes> getFile(const std::string& path) const;
@@ -91,6 +96,9 @@ class CommonUtility {
     // False when the file was not written; an entry with a line break is never written.
     [[nodiscard]] bool dictionaryToPropertiesFile(const StringMap& dictionary,
                                                   const std::string& filepath) const;
+    // An ID number as the log shows it (first and last characters), alone or inside a text.
+    static std::string maskIdNumber(const std::string& idno);
+    static std::string maskIdNumberIn(const std::string& text, const std::string& idno);
     // Logs the ID number masked. False when the store was not written.
     [[nodiscard]] bool saveToProperties(const std::string& idno, const std::string& pfxPath,
                                         const std::string& password) const;
@@ -103,7 +111,8 @@ class CommonUtility {
     std::optional<std::string> des3cbcDecrypt(const Bytes& cipherText) const;
 
   private:
-    bool writeAtomically(const std::string& path, const Bytes& data) const;
+    bool writeAtomically(const std::string& path, const Bytes& data,
+                         const std::function<bool(const std::string&)>& check = {}) const;
     std::optional<Bytes> download(const std::string& url, HttpRequest::Kind kind) const;
 
     Desktop& desktop_;

@@ -56,13 +56,18 @@ std::string CommonUtility::getPrivateKeyFolder() const {
 }
 
 bool CommonUtility::saveFile(const std::string& path, const Bytes& fileData) const {
+    return saveFile(path, fileData, {});
+}
+
+bool CommonUtility::saveFile(const std::string& path, const Bytes& fileData,
+                             const std::function<bool(const std::string&)>& check) const {
     if (fileData.empty()) return false;
     const std::string normalised = trimmedWithSlashes(path);
     if (normalised.empty()) return false;
     checkAndMakeDir(getFolderNameFromFullPath(normalised));
     // Written where the folder was made: the path as given would miss it whenever it carries
     // a backslash or a blank at either end, and the save would fail.
-    return writeAtomically(normalised, fileData);
+    return writeAtomically(normalised, fileData, check);
 }
 
 bool CommonUtility::saveFile(const std::string& path, const std::string& fileStrData) const {
@@ -71,8 +76,9 @@ bool CommonUtility::saveFile(const std::string& path, const std::string& fileStr
     return saveFile(path, *big5);
 }
 
-bool CommonUtility::writeAtomically(const std::string& path, const Bytes& data) const {
-    if (AtomicFile::write(path, data)) return true;
+bool CommonUtility::writeAtomically(const std::string& path, const Bytes& data,
+                                    const std::function<bool(const std::string&)>& check) const {
+    if (AtomicFile::write(path, data, check)) return true;
     // The folder only: file names often carry the customer's ID number.
     log("write failed in " + getFolderNameFromFullPath(path));
     return false;

@@ -102,6 +102,14 @@ std::vector<std::string> splitAll(const std::string& text, const std::string& se
 
 }  // namespace
 
+std::string CommonUtility::maskIdNumber(const std::string& idno) {
+    return masked(idno);
+}
+
+std::string CommonUtility::maskIdNumberIn(const std::string& text, const std::string& idno) {
+    return maskedIn(text, idno);
+}
+
 std::string CommonUtility::getPropertiesPath() const {
     return getUserHomePath() + "/NorvaleCertApplet.Properties";
 }

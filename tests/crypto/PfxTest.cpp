@@ -2,9 +2,11 @@
 #include <openssl/pem.h>
 #include <openssl/rsa.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "crypto/CryptoResult.h"
+#include "crypto/NssPkcs12Check.h"
 #include "crypto/RSAUtility.h"
 #include "support/FakeDesktop.h"
 #include "support/OpensslTool.h"
@@ -223,6 +225,135 @@ TEST_F(Pfx, ChangedPasswordIsTheOnlyOneAndAStoreThatCannotRecordItIsReported) {
     EXPECT_NE(log.find("idno=A********9"), std::string::npos) << log;
     EXPECT_EQ(log.find("A123456789"), std::string::npos) << log;
     EXPECT_EQ(log.find("N3w-Secret"), std::string::npos) << log;
+}
+
+// A PFX that pairs a certificate with another certificate's key under one local key ID,
+// which no writer of ours, nor the openssl tool, would make.
+Bytes mismatchedPfx(const std::string& certPem, const std::string& keyPem) {
+    ossl::Bio certBio(BIO_new_mem_buf(certPem.data(), static_cast<int>(certPem.size())));
+    ossl::Bio keyBio(BIO_new_mem_buf(keyPem.data(), static_cast<int>(keyPem.size())));
+    ossl::X509Cert cert(PEM_read_bio_X509(certBio.get(), nullptr, nullptr, nullptr));
+    ossl::Pkey key(PEM_read_bio_PrivateKey(keyBio.get(), nullptr, nullptr, nullptr));
+    STACK_OF(PKCS12_SAFEBAG)* certBags = nullptr;
+    STACK_OF(PKCS12_SAFEBAG)* keyBags = nullptr;
+    PKCS12_SAFEBAG* certBag = PKCS12_add_cert(&certBags, cert.get());
+    PKCS12_SAFEBAG* keyBag =
+        PKCS12_add_key(&keyBags, key.get(), 0, 2048, NID_pbe_WithSHA1And3_Key_TripleDES_CBC, "pw");
+    ossl::SafeBagStack ownedCerts(certBags), ownedKeys(keyBags);
+    const unsigned char id[] = {1, 2, 3, 4};
+    PKCS12_add_localkeyid(certBag, const_cast<unsigned char*>(id), sizeof id);
+    PKCS12_add_localkeyid(keyBag, const_cast<unsigned char*>(id), sizeof id);
+    STACK_OF(PKCS7)* safes = nullptr;
+    PKCS12_add_safe(&safes, certBags, -1, 0, "pw");
+    PKCS12_add_safe(&safes, keyBags, -1, 0, "pw");
+    ossl::Pkcs7Stack ownedSafes(safes);
+    ossl::Pkcs12 p12(PKCS12_add_safes(safes, 0));
+    PKCS12_set_mac(p12.get(), "pw", -1, nullptr, 0, 1, EVP_sha1());
+    unsigned char* out = nullptr;
+    const int length = i2d_PKCS12(p12.get(), &out);
+    ossl::CryptoBuffer owned(reinterpret_cast<char*>(out));
+    return Bytes(out, out + std::max(length, 0));
+}
+
+// NSS, which the browsers import with, has no ARIA, which OpenSSL writes without complaint:
+// such a file must never replace one that works, whichever writer made it.
+TEST_F(Pfx, AWriteThatNssCannotReadBackFailsAndKeepsThePreviousFile) {
+    ASSERT_EQ(rsa.savePfxFile(customer.b64, customer.key, pfx, "pw"), 0);
+    cacheKey("20240101120000001.p8", customer.key);
+    const Bytes previous = OpensslTool::readFile(pfx);
+    RSAUtility aria(util);
+    PfxProtection protection;
+    protection.keyPbe = NID_aria_256_cbc;
+    aria.setPfxProtection(protection);
+    const std::string ariaPfx =
+        pki->pkcs12(customer.cert, customer.keyPath, "pw", {"-keypbe", "aria-256-cbc"});
+    const struct {
+        const char* writer;
+        int result;
+    } cases[] = {
+        {"save with key", aria.savePfxFile(customer.b64, customer.key, pfx, "pw")},
+        {"save from cache", aria.savePfxFile(customer.b64, pfx, "pw")},
+        {"export", aria.exportP12ToFile(customer.b64, std::nullopt, pfx, "pw", errMsg)},
+        {"password change", aria.changePwd(pfx, "pw", "new")},
+        {"backup copy", rsa.copyPfxFile(ariaPfx, "pw", pfx)},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.result, kPfxNotReadBack) << c.writer;
+    EXPECT_EQ(OpensslTool::readFile(pfx), previous);
+    EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(pfx).parent_path()), {}), 1);
+    EXPECT_EQ(count(desktop.logText(), "pfx not read back: key not decrypted\n"), 5)
+        << desktop.logText();
+    const std::string backup = desktop.homePath() + "/backup/cert.pfx";
+    ASSERT_EQ(rsa.copyPfxFile(pfx, "pw", backup), kOk);
+    EXPECT_EQ(OpensslTool::readFile(backup), previous);
+    EXPECT_EQ(rsa.copyPfxFile(pfx, "wrong", backup), kPfxWrongPassword);
+    // The second reader names what it expected.
+    const Bytes strangerDer = util.base64Decode(stranger.b64).value_or(Bytes{});
+    EXPECT_EQ(NssPkcs12Check::check(previous, "pw", strangerDer),
+              NssPkcs12Check::Verdict::NotTheCertificate);
+    EXPECT_EQ(NssPkcs12Check::check(previous, "PW", strangerDer),
+              NssPkcs12Check::Verdict::MacRejected);
+    const Bytes customerDer = util.base64Decode(customer.b64).value_or(Bytes{});
+    EXPECT_EQ(
+        NssPkcs12Check::check(mismatchedPfx(OpensslTool::readText(customer.cert), stranger.key),
+                              "pw", customerDer),
+        NssPkcs12Check::Verdict::KeyMismatch);
+}
+
+// The MAC's digest, or the cipher of PBES2, replaced by an identifier nobody has assigned;
+// the MAC then made afresh, so that only the algorithm is unknown.
+Bytes withUnknownAlgorithm(Bytes der, const Bytes& oid, bool refreshMac) {
+    Bytes unknown = oid;
+    unknown.back() = 0x7f;
+    for (auto at = std::search(der.begin(), der.end(), oid.begin(), oid.end()); at != der.end();
+         at = std::search(at, der.end(), oid.begin(), oid.end())) {
+        at = std::copy(unknown.begin(), unknown.end(), at);
+    }
+    if (!refreshMac) return der;
+    const unsigned char* p = der.data();
+    ossl::Pkcs12 p12(d2i_PKCS12(nullptr, &p, static_cast<long>(der.size())));
+    EXPECT_EQ(PKCS12_set_mac(p12.get(), "pw", -1, nullptr, 0, 2048, EVP_sha256()), 1);
+    unsigned char* out = nullptr;
+    const int length = i2d_PKCS12(p12.get(), &out);
+    ossl::CryptoBuffer owned(reinterpret_cast<char*>(out));
+    return Bytes(out, out + std::max(length, 0));
+}
+
+TEST_F(Pfx, DiagnosisNamesWhyAFileDoesNotOpen) {
+    const std::string home = desktop.homePath();
+    const std::string good = pki->pkcs12(customer.cert, customer.keyPath, "pw", {"-legacy"});
+    const Bytes der = OpensslTool::readFile(good);
+    OpensslTool::writeFile(home + "/cut.pfx", Bytes(der.begin(), der.begin() + 400));
+    OpensslTool::writeFile(home + "/notes.txt", std::string("not a pfx"));
+    const Bytes sha256 = {0x60, 0x86, 0x48, 0x01, 0x65, 0x03, 0x04, 0x02, 0x01};
+    const Bytes aes256 = {0x60, 0x86, 0x48, 0x01, 0x65, 0x03, 0x04, 0x01, 0x2a};
+    const std::string macSha256 =
+        pki->pkcs12(customer.cert, customer.keyPath, "pw", {"-legacy", "-macalg", "sha256"});
+    OpensslTool::writeFile(home + "/mac.pfx",
+                           withUnknownAlgorithm(OpensslTool::readFile(macSha256), sha256, false));
+    const std::string pbes2 = pki->pkcs12(customer.cert, customer.keyPath, "pw",
+                                          {"-keypbe", "AES-256-CBC", "-certpbe", "AES-256-CBC"});
+    OpensslTool::writeFile(home + "/cipher.pfx",
+                           withUnknownAlgorithm(OpensslTool::readFile(pbes2), aes256, true));
+    const struct {
+        std::string path, password;
+        int load;
+        PfxFailure cause;
+    } cases[] = {
+        {good, "pw", kOk, PfxFailure::None},
+        {home + "/missing.pfx", "pw", kFailed, PfxFailure::Missing},
+        {customer.cert, "pw", kPfxNotPkcs12, PfxFailure::NotPkcs12},
+        {customer.keyPath, "pw", kPfxNotPkcs12, PfxFailure::NotPkcs12},
+        {home + "/notes.txt", "pw", kPfxNotPkcs12, PfxFailure::NotPkcs12},
+        {home + "/cut.pfx", "pw", kPfxNotPkcs12, PfxFailure::Damaged},
+        {good, "PW", kPfxWrongPassword, PfxFailure::WrongPassword},
+        {home + "/mac.pfx", "pw", kPfxWrongPassword, PfxFailure::UnsupportedAlgorithm},
+        {home + "/cipher.pfx", "pw", kPfxCannotOpen, PfxFailure::UnsupportedAlgorithm},
+        {pki->pkcs12(customer.cert, "", "pw"), "pw", kPfxCannotOpen, PfxFailure::NoMatchingKey},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(load(c.path, c.password), c.load) << c.path;
+        EXPECT_EQ(rsa.diagnosePfx(c.path, c.password), c.cause) << c.path;
+    }
 }
 
 // A request whose common name is longer than the 64 characters the openssl tool allows: made

@@ -218,22 +218,29 @@ TEST_F(PfxDialogs, LoadChecksTheFileThenHashCnSerialAndIssuerInThatOrder) {
     for (char& ch : lowerSerial) ch = static_cast<char>(std::tolower(ch));
     const std::string notPfx = desktop.homePath() + "/x.pfx";
     OpensslTool::writeFile(notPfx, std::string("not a PKCS#12 file"));
-    const std::string wrongPwd = "憑證檔密碼錯誤或無法讀取憑證檔，請檢查或重新指定憑證路徑及密碼";
-    const std::string notAPfx = "憑證檔格式錯誤或不是指定的憑證檔!!";
+    // The fixed message first, then on a line of its own why (the causes: tests/crypto).
+    const std::string wrongPwd =
+        "憑證檔密碼錯誤或無法讀取憑證檔，請檢查或重新指定憑證路徑及密碼\n"
+        "憑證檔密碼錯誤，請確認密碼後再試一次";
+    const std::string notAPfx = "憑證檔格式錯誤或不是指定的憑證檔!!\n";
+    const std::string missing = notAPfx + "指定的路徑沒有憑證檔";
+    const std::string otherCustomer = "，請重新選擇憑證\n憑證檔中的憑證屬於其他客戶";
+    const std::string otherCert = "，請重新選擇憑證\n憑證檔中的憑證不是此次要使用的憑證";
     const struct {
         std::string path, pwd, cn, issuer, serial, hash, message;  // "": accepted
     } cases[] = {
         {"", "pw-1", "", "", "", "", "憑證儲存路徑未指定!!"},
         {pfx, "pw-2", "", "", "", "", wrongPwd},
         {pfx, "", "", "", "", "", wrongPwd},
-        {pfx + ".none", "pw-1", "", "", "", "", notAPfx},
-        {desktop.homePath(), "pw-1", "", "", "", "", notAPfx},
-        {notPfx, "pw-1", "", "", "", "", notAPfx},
-        {pfx, "pw-1", "B1", "", "", "00", "錯誤的憑證檔(憑證雜湊值錯誤)，請重新選擇憑證"},
-        {pfx, "pw-1", "B1", "", "", "", "錯誤的憑證檔(CN錯誤)，請重新選擇憑證"},
-        {pfx, "pw-1", "", "", lowerSerial, "", "錯誤的憑證檔(憑證序號錯誤)，請重新選擇憑證"},
+        {pfx + ".none", "pw-1", "", "", "", "", missing},
+        {desktop.homePath(), "pw-1", "", "", "", "", missing},
+        {notPfx, "pw-1", "", "", "", "",
+         notAPfx + "此檔案不是憑證檔，可能是其他格式的憑證、金鑰或文字檔"},
+        {pfx, "pw-1", "B1", "", "", "00", "錯誤的憑證檔(憑證雜湊值錯誤)" + otherCustomer},
+        {pfx, "pw-1", "B1", "", "", "", "錯誤的憑證檔(CN錯誤)" + otherCustomer},
+        {pfx, "pw-1", "", "", lowerSerial, "", "錯誤的憑證檔(憑證序號錯誤)" + otherCert},
         {pfx, "pw-1", "", "CN=Other CA, O=Test Bank, C=TW", "", "",
-         "錯誤的憑證檔(憑證簽發者錯誤)，請重新選擇憑證"},
+         "錯誤的憑證檔(憑證簽發者錯誤)" + otherCert},
         {pfx, "pw-1", "A123456789-00", "C=TW,O=Test Bank,CN=Test Issuing CA", info["serial"],
          info["certHash"], ""},
     };
