@@ -7,6 +7,7 @@ NORVALE_PACKAGES=(
     libcpp-httplib-dev nlohmann-json3-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
     xdg-utils
+    lintian appstream
 )
 
 # Installs whatever is missing of NORVALE_PACKAGES and of the packages named as arguments,

@@ -25,6 +25,11 @@ inline constexpr char kDownloadFailed[] = "檔案下載失敗，請稍後再重�
 inline constexpr char kDownloaded[] =
     "新版用戶端軟體安裝檔下載完成!!\n\n接下來請按照系統指引安裝新用戶端軟體";
 inline constexpr char kInstallerFailed[] = "軟體更新失敗，無法啟動新用戶端軟體安裝程序";
+// A version check that got no answer: the service is away, the client is not outdated.
+inline constexpr char kServiceUnreachable[] =
+    "目前無法連線至憑證註冊中心，請檢查您的網路連線後，稍後再重新嘗試";
+inline constexpr char kRetry[] = "重試";
+inline constexpr char kQuit[] = "結束";
 
 // Login and function status
 inline constexpr char kLogoutQuestion[] = "您確定要執行登出並關閉應用程式??";

@@ -1,6 +1,5 @@
 #include "app/CommandLine.h"
 
-#include <cstdlib>
 #include <ostream>
 #include <string>
 
@@ -15,17 +14,11 @@ std::optional<int> CommandLine::run(int argc, char* argv[], Desktop& desktop, st
         out << report_text::kUsage;
         return 0;
     }
-    if (option != "--report") {
-        if (option.rfind("--", 0) != 0) return std::nullopt;
-        out << report_text::kUnknownOption << option << "\n" << report_text::kUsage;
-        return 2;
-    }
+    // Everything else (--version, --help-all, Qt's own options) is the window's to take.
+    if (option != "--report") return std::nullopt;
     // As the workflows take it: only inside the home folder.
     const std::string home = desktop.homePath();
-    std::optional<std::string> configHome;
-    if (const char* value = std::getenv("XDG_CONFIG_HOME");
-        value && std::string(value).rfind(home + "/", 0) == 0) {
-        configHome = value;
-    }
+    std::optional<std::string> configHome = desktop.configPath();
+    if (configHome->rfind(home + "/", 0) != 0) configHome.reset();
     return HelpDeskReport(desktop, configHome, HelpDeskReport::clientVersion()).write(out);
 }

@@ -4,10 +4,10 @@
 namespace report_text {
 
 inline constexpr char kUsage[] =
-    "用法：norvale-cert-client [--report | --help]\n"
-    "  --report  印出本機憑證狀態的檢查報告，供客服人員參考（不開啟視窗，也不連線至服務）\n"
-    "  --help    顯示此說明\n";
-inline constexpr char kUnknownOption[] = "無法識別的參數：";
+    "用法：norvale-cert-client [--report | --version | --help]\n"
+    "  --report   印出本機憑證狀態的檢查報告，供客服人員參考（不開啟視窗，也不連線至服務）\n"
+    "  --version  顯示版本\n"
+    "  --help     顯示此說明\n";
 
 inline constexpr char kTitle[] = "Norvale證券憑證管理 檢查報告";
 inline constexpr char kVersion[] = "版本：";

@@ -59,6 +59,8 @@ class ViewController final : public SavePfxWindowControllerDelegate,
     ViewController& operator=(const ViewController&) = delete;
 
     // --- Start-up and login (startup.cpp, login.cpp) ---
+    // Before the window first shows: every control disabled until the version check passed.
+    void viewWillAppear();
     void viewDidLoad();
     void viewDidAppear();
     void doVersionCheck();

@@ -1,10 +1,38 @@
 #include "app/AppTexts.h"
+#include "app/Outlets.h"
 #include "app/ViewController.h"
 #include "platform/Desktop.h"
+#include "service/ServiceResult.h"
 #include "service/ZOLTLib.h"
 
+namespace {
+
+// What the customer may use before login; the function buttons wait for the function status.
+constexpr const char* kLoginPanel[] = {
+    outlet::kTxtUserIdNo,         outlet::kTxtLoginPwd,     outlet::kTxtSecureLoginPwd,
+    outlet::kChkShowPwdPlainText, outlet::kBtnLogin,        outlet::kBtnCrtIdno,
+    outlet::kBtnUsageLink,        outlet::kBtnDownloadLink,
+};
+constexpr const char* kFunctions[] = {
+    outlet::kBtnApplyCert,       outlet::kBtnRenewCert,     outlet::kBtnQrySvrCertInfo,
+    outlet::kBtnQryClntCertInfo, outlet::kBtnChgPfxPwd,     outlet::kBtnDepCert,
+    outlet::kBtnPwdHint,         outlet::kBtnBrowsePfxFile,
+};
+
+}  // namespace
+
+void ViewController::viewWillAppear() {
+    for (const char* name : kLoginPanel) ports_.view.setEnabled(name, false);
+    for (const char* name : kFunctions) ports_.view.setEnabled(name, false);
+}
+
+// The window is on the screen with nothing usable while the check runs; only a client the
+// service accepts opens its login panel.
 void ViewController::viewDidLoad() {
+    viewWillAppear();
     doVersionCheck();
+    if (quitting_) return;
+    for (const char* name : kLoginPanel) ports_.view.setEnabled(name, true);
 }
 
 void ViewController::viewDidAppear() {
@@ -13,14 +41,26 @@ void ViewController::viewDidAppear() {
                                sysCfg("env.clientVersion").value_or(""));
 }
 
-// Any answer but "current", a dead service included, takes the update path and ends the
-// application.
+// Only the service's own verdict makes the client outdated. A check that got no answer says
+// so and offers another try: an update downloaded for a dead network helps nobody.
 void ViewController::doVersionCheck() {
     ZOLTLib& lib = getZOLTlib();
-    int rc = 1;
-    std::string errMsg;
-    step(app_text::kStepVersion, [&] { rc = lib.versionCheck(errMsg); });
-    if (rc == 0) return;
+    int rc = service_result::kVersionNoAnswer;
+    while (!quitting_) {
+        std::string errMsg;
+        step(app_text::kStepVersion, [&] { rc = lib.versionCheck(errMsg); });
+        if (rc == service_result::kOk) return;
+        if (rc == service_result::kVersionRefused) break;
+        const Alert unreachable{app_text::kInfoTitle,
+                                app_text::kServiceUnreachable,
+                                {app_text::kRetry, app_text::kQuit},
+                                true};
+        if (runAlert(unreachable) != 1000) {
+            quit();
+            return;
+        }
+    }
+    if (quitting_) return;
     doAlert(app_text::kOutdated);
     std::string installer;
     step(app_text::kStepDownload, [&] { installer = lib.dlNewClient(); });

@@ -8,12 +8,16 @@ using namespace service_result;
 #define NORVALE_APP_NAME "NorvaleCertClient"
 #endif
 
+// Refused only when the service answered with a code of its own: a body that is no answer
+// (none, cut off, garbled, an error page) says nothing about the client's version.
 int ZOLTLib::versionCheck(std::string& /*errMsg*/) {
     std::optional<std::string> answer;
     if (httpPubKeyEncPost("checkVersion", {{"os", "mac"}, {"version", "1.0"}}, answer) != 0) {
         return kVersionNoAnswer;
     }
-    return read(answer).ok() ? kOk : kVersionRefused;
+    const ServiceAnswer reply = read(answer);
+    if (!reply.rtnCode) return kVersionNoAnswer;
+    return reply.ok() ? kOk : kVersionRefused;
 }
 
 // Every login starts at the stock endpoint, whatever an earlier one did; the customer type a

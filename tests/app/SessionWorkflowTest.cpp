@@ -16,7 +16,7 @@ class OutdatedClient : public WorkflowFixture {
     OutdatedClient() : WorkflowFixture({{"acceptedVersions", R"(["9.9"])"}}) {}
 };
 
-TEST_F(OutdatedClient, DownloadsOpensTheInstallerAndQuitsAndSoDoesADeadService) {
+TEST_F(OutdatedClient, DownloadsOpensTheInstallerAndQuitsButADeadServiceOnlySaysSo) {
     vc.viewDidLoad();
     EXPECT_EQ(said(), (std::vector<std::string>{kOutdated, kDownloaded}));
     ASSERT_EQ(desktop.openedFiles.size(), 1u);
@@ -27,8 +27,10 @@ TEST_F(OutdatedClient, DownloadsOpensTheInstallerAndQuitsAndSoDoesADeadService) 
 
     ViewController dead({view, alerts, sheets, runtime, desktop},
                         {"127.0.0.1:1", service.servicePublicKeyPem(), service.trustAnchorPem()});
+    alerts.answers = {0, 1};  // 重試, then 結束
     dead.viewDidLoad();
-    EXPECT_EQ(said(), (std::vector<std::string>{kOutdated, kDownloadFailed}));
+    EXPECT_EQ(said(), (std::vector<std::string>{kServiceUnreachable, kServiceUnreachable}));
+    EXPECT_EQ(desktop.openedFiles.size(), 1u);
     EXPECT_EQ(runtime.quits, 2);
 }
 

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QDeadlineTimer>
@@ -9,6 +13,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "RegsvcProcess.h"
@@ -90,4 +95,20 @@ struct DemoCustomer : GuiHarness {
     ViewController controller{ports.appPorts(),
                               {"127.0.0.1:" + std::to_string(service.port()),
                                service.servicePublicKeyPem(), service.trustAnchorPem()}};
+};
+
+// A service that takes connections and never answers, until it is closed.
+struct DeadService {
+    DeadService() {
+        sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+        socklen_t size = sizeof address;
+        ::bind(fd, reinterpret_cast<sockaddr*>(&address), size);
+        ::listen(fd, 4);
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
+        port = ntohs(address.sin_port);
+    }
+    ~DeadService() { close(); }
+    // Connections waiting in the queue are reset with it.
+    void close() { ::close(std::exchange(fd, -1)); }
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0), port = 0;
 };

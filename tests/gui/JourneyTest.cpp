@@ -1,7 +1,3 @@
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -19,22 +15,6 @@ namespace {
 QString cell(const GuiHarness& gui, const char* table, int row, int column) {
     return gui.child<QTableView>(table)->model()->index(row, column).data().toString();
 }
-
-// A service that takes connections and never answers, until it is closed.
-struct DeadService {
-    DeadService() {
-        sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-        socklen_t size = sizeof address;
-        ::bind(fd, reinterpret_cast<sockaddr*>(&address), size);
-        ::listen(fd, 4);
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-        port = ntohs(address.sin_port);
-    }
-    ~DeadService() { close(); }
-    // Connections waiting in the queue are reset with it.
-    void close() { ::close(std::exchange(fd, -1)); }
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0), port = 0;
-};
 
 }  // namespace
 
