@@ -31,7 +31,7 @@ void ViewController::viewWillAppear() {
 void ViewController::viewDidLoad() {
     viewWillAppear();
     doVersionCheck();
-    if (quitting_) return;
+    if (gate_.isQuitting()) return;
     for (const char* name : kLoginPanel) ports_.view.setEnabled(name, true);
 }
 
@@ -46,7 +46,7 @@ void ViewController::viewDidAppear() {
 void ViewController::doVersionCheck() {
     ZOLTLib& lib = getZOLTlib();
     int rc = service_result::kVersionNoAnswer;
-    while (!quitting_) {
+    while (!gate_.isQuitting()) {
         std::string errMsg;
         step(app_text::kStepVersion, [&] { rc = lib.versionCheck(errMsg); });
         if (rc == service_result::kOk) return;
@@ -60,7 +60,7 @@ void ViewController::doVersionCheck() {
             return;
         }
     }
-    if (quitting_) return;
+    if (gate_.isQuitting()) return;
     doAlert(app_text::kOutdated);
     std::string installer;
     step(app_text::kStepDownload, [&] { installer = lib.dlNewClient(); });

@@ -34,6 +34,8 @@ class CurlLibrary {
     decltype(&curl_easy_strerror) easyStrerror = nullptr;
     decltype(&curl_slist_append) slistAppend = nullptr;
     decltype(&curl_slist_free_all) slistFreeAll = nullptr;
+    decltype(&curl_easy_escape) easyEscape = nullptr;
+    decltype(&curl_free) free = nullptr;
 
   private:
     // A library that is missing a function counts as missing: every call then fails the
@@ -50,7 +52,9 @@ class CurlLibrary {
                               bind(library, easyCleanup, "curl_easy_cleanup") &&
                               bind(library, easyStrerror, "curl_easy_strerror") &&
                               bind(library, slistAppend, "curl_slist_append") &&
-                              bind(library, slistFreeAll, "curl_slist_free_all");
+                              bind(library, slistFreeAll, "curl_slist_free_all") &&
+                              bind(library, easyEscape, "curl_easy_escape") &&
+                              bind(library, free, "curl_free");
         if (!complete) *this = CurlLibrary(nullptr);
     }
     explicit CurlLibrary(std::nullptr_t) {}
@@ -134,6 +138,15 @@ curl_slist* curl_slist_append(curl_slist* list, const char* text) {
 
 void curl_slist_free_all(curl_slist* list) {
     if (auto function = CurlLibrary::get().slistFreeAll) function(list);
+}
+
+char* curl_easy_escape(CURL* handle, const char* text, int length) {
+    auto function = CurlLibrary::get().easyEscape;
+    return function ? function(handle, text, length) : nullptr;
+}
+
+void curl_free(void* pointer) {
+    if (auto function = CurlLibrary::get().free) function(pointer);
 }
 
 }  // extern "C"
