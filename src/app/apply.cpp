@@ -3,6 +3,7 @@
 #include "app/ViewController.h"
 #include "platform/Desktop.h"
 #include "service/ZOLTLib.h"
+#include "ui/PfxFailureSentence.h"
 
 void ViewController::btnApplyCertOnClick() {
     doApplyCert(cn());
@@ -49,7 +50,7 @@ int ViewController::doApplyCertSaveToPfx(const std::string& b64Cert,
          [&] { rc = lib.exportCert(b64Cert, b64PrivateKey, path, pfxFilePwd, errMsg); });
     if (rc != 0) {
         // The service has issued the certificate: it must still reach a file.
-        doAlert(app_text::kSaveFailed);
+        doAlert(withPfxWriteFailure(app_text::kSaveFailed, rc));
         saveIssuedInDialog(b64Cert, b64PrivateKey, certId, false);
         return rc;
     }
@@ -125,9 +126,8 @@ void ViewController::backupCert(const std::string& pfxFilePath) {
     std::string target = *folder;
     if (target.empty() || target.back() != '/') target += '/';
     target += app_text::kBackupFileName;
-    const CommonUtility& util = getZOLTlib().util();
-    const std::optional<Bytes> pfx = util.getFile(pfxFilePath);
-    if (pfx && util.saveFile(target, *pfx)) {
+    // The backup is offered after writes at the default path only, under the ID number.
+    if (getZOLTlib().rsa().copyPfxFile(pfxFilePath, idno(), target) == 0) {
         ports_.desktop.log("copy success!!path=" + target);
     } else {
         ports_.desktop.log("copy fail!!");

@@ -2,6 +2,7 @@
 #include "app/ViewController.h"
 #include "crypto/RSAUtility.h"
 #include "service/ZOLTLib.h"
+#include "ui/PfxFailureSentence.h"
 
 namespace {
 
@@ -95,7 +96,7 @@ int ViewController::doRenewCert(const std::string& cn, const std::string& pfxFil
     step(app_text::kStepExport,
          [&] { rc = lib.exportCert(b64Cert, std::nullopt, defaultPath, id, errMsg); });
     if (rc != 0) {
-        doAlert(app_text::kRenewSaveFailed);
+        doAlert(withPfxWriteFailure(app_text::kRenewSaveFailed, rc));
         saveIssuedInDialog(b64Cert, "", certId, true);
         return rc;
     }

@@ -5,6 +5,7 @@
 #include "service/ErrorMessages.h"
 #include "ui/ChgPfxPwdWindowControllerDelegate.h"
 #include "ui/DialogHost.h"
+#include "ui/PfxFailureSentence.h"
 #include "util/CommonUtility.h"
 
 ChgPfxPwdWindowController::ChgPfxPwdWindowController(ChgPfxPwdWindowControllerDelegate& delegate,
@@ -43,7 +44,7 @@ std::optional<std::string> ChgPfxPwdWindowController::tryChange(const std::strin
         notice = ErrorMessages::lookup(rc);
         return std::nullopt;
     }
-    if (rc != 0) return ui_text::kChgFailed;
+    if (rc != 0) return withPfxWriteFailure(ui_text::kChgFailed, rc);
     return std::nullopt;
 }
 

@@ -4,6 +4,7 @@
 
 #include "crypto/RSAUtility.h"
 #include "ui/DialogHost.h"
+#include "ui/PfxFailureSentence.h"
 #include "ui/SavePfxWindowControllerDelegate.h"
 #include "util/CommonUtility.h"
 
@@ -68,7 +69,7 @@ void SavePfxWindowController::btnOKOnClick() {
                           ? rsa.savePfxFile(b64Cert_, *b64PrivateKey_, path, pwd)
                           : rsa.savePfxFile(b64Cert_, path, pwd);
     if (saved != 0) {
-        host_.showError(ui_text::kSaveFailed);
+        host_.showError(withPfxWriteFailure(ui_text::kSaveFailed, saved));
         return;
     }
     delegate_.getSavePfxWindowData(*pfxFilePath_, *pfxFileName_, pfxFilePwd_);
