@@ -1,13 +1,13 @@
 #include <filesystem>
 
 #include "WorkflowFixture.h"
-#include "support/NssTool.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace app_text;
-constexpr long long kDay = 24 * 60 * 60;
+using Texts = std::vector<std::string>;
+using F = WorkflowFixture;
 
 class Journey : public WorkflowFixture {};
 
@@ -20,39 +20,25 @@ TEST_F(Journey, ApplyBackUpDeployQueryChangeReloadRenewAndLogOut) {
 
     login("  a123456789\t");
     EXPECT_EQ(view.text(outlet::kTxtUserIdNo), "A123456789");
-    EXPECT_EQ(view.text(outlet::kBtnLogin), kLogout);
-    EXPECT_FALSE(view.enabled(outlet::kTxtUserIdNo));
-    const Journal started = take();
-    const Journal expected = {"step " + std::string(kStepLogin),
-                              "timer 300",
-                              "watch",
-                              "timer 5",
-                              "alert 提示訊息|登入作業已完成|好",
-                              "step " + std::string(kStepFnStatus),
-                              "alert 確認資訊|直接開始憑證申請??|好,取消",
-                              "sheet agreement"};
-    EXPECT_EQ(started, expected);
+    EXPECT_EQ(take(),
+              (Journal{"step " + std::string(kStepLogin), "timer 300", "watch", "timer 5",
+                       "alert 提示訊息|登入作業已完成|好", "step " + std::string(kStepFnStatus),
+                       "alert 確認資訊|直接開始憑證申請??|好,取消", "sheet agreement"}));
 
     // Apply: the file at the default path with the ID number as password, then a backup.
     fs::create_directory(home() + "/usb");
     runtime.folder = home() + "/usb";
-    sheets.agree(true);
-    EXPECT_EQ(said(), (std::vector<std::string>{fill(kApplyDone, pfxPath()), kApplyReminder,
-                                                kBackupOffer, kDeployExplain, kImported}));
-    const std::string store = home() + "/.pki/nssdb";
-    EXPECT_EQ(NssTool::fingerprints(store).size(), 1u);  // the service sends no chain here
-    EXPECT_EQ(NssTool::keyCount(store), 1);
-    const auto ownerOnly = fs::perms::owner_read | fs::perms::owner_write;
-    EXPECT_EQ(fs::status(pfxPath()).permissions(), ownerOnly);
-    EXPECT_EQ(fs::status(home() + "/usb/Norvale.pfx").permissions(), ownerOnly);
-    EXPECT_EQ(lib().util().getFile(home() + "/usb/Norvale.pfx"), lib().util().getFile(pfxPath()));
+    sheets.agree();
+    EXPECT_EQ(said(), (Texts{fill(kApplyDone, "~/A123456789_S.pfx"), kApplyReminder, kBackupOffer,
+                             kDeployExplain, kImported}));
+    const std::string backup = home() + "/usb/Norvale.pfx";
+    EXPECT_EQ(fs::status(backup).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(lib().util().getFile(backup), lib().util().getFile(pfxPath()));
     EXPECT_EQ(properties()["A123456789_PfxFileName"], pfxPath());
     EXPECT_EQ(storedPassword(), "A123456789");
     ASSERT_EQ(desktop.opened.size(), 1u);
     EXPECT_EQ(desktop.opened[0].appPath, "/apps/chrome.desktop");
-    EXPECT_EQ(vc.currentFnStatus(), "00");
 
-    // Both tables from one click.
     vc.btnQryClntCertInfoOnClick();
     EXPECT_TRUE(said().empty());
     const auto server = view.table(outlet::kTvSvrCertInfo);
@@ -71,48 +57,40 @@ TEST_F(Journey, ApplyBackUpDeployQueryChangeReloadRenewAndLogOut) {
     // A new password for the file, then the file chosen again with it.
     vc.btnChgPfxPwdOnClick();
     sheets.changePwd("A123456789", "newpass12");
-    EXPECT_EQ(said(), std::vector<std::string>{kPwdChanged});
     vc.btnBrowsePfxFileOnClick();
     sheets.loadPfx(pfxPath(), "newpass12");
-    EXPECT_EQ(said(), std::vector<std::string>{kSelectDone});
+    EXPECT_EQ(said(), (Texts{kPwdChanged, kSelectDone}));
     EXPECT_EQ(storedPassword(), "newpass12");
 
     // Renewal once due, signed with the moved file that only the store names. The new file
     // cannot be written at first: the save dialog offers the issued certificate, the
     // customer declines, and the next renewal finishes it at the default path under the ID
     // number.
-    service.advanceClock(340 * kDay);
-    vc.setBtnStatus();
+    dueForRenewal();
     EXPECT_TRUE(view.enabled(outlet::kBtnRenewCert));
     const std::string moved = home() + "/moved.pfx";
     fs::rename(pfxPath(), moved);
-    ASSERT_TRUE(lib().util().saveToProperties("A123456789", moved, "newpass12"));
+    store(moved, "newpass12");
     fs::create_directory(pfxPath());
-    take();
-    vc.btnRenewOnClick();
-    sheets.agree(true);
-    EXPECT_EQ(said(), std::vector<std::string>{kRenewSaveFailed});
+    renew();
     ASSERT_EQ(sheets.openKind(), "save");
     sheets.cancel();
-    EXPECT_EQ(said(), std::vector<std::string>{kRenewSaveCancelled});
+    EXPECT_EQ(said(), (Texts{kRenewSaveFailed, kRenewSaveCancelled}));
     EXPECT_EQ(count("activeCert"), 1);  // the application's only
     fs::remove(pfxPath());
     vc.setBtnStatus();
     EXPECT_EQ(vc.currentFnStatus(), "02");
     take();
     alerts.answers = {0, 0, 1};  // the two messages, then no backup
-    vc.btnRenewOnClick();
-    sheets.agree(true);
-    EXPECT_EQ(said(), (std::vector<std::string>{fill(kRenewDone, pfxPath()), kRenewReminder,
-                                                kBackupOffer, kDeployExplain, kImportedReplacing}));
-    EXPECT_EQ(NssTool::fingerprints(store).size(), 1u);  // the renewed one alone, with its key
-    EXPECT_EQ(NssTool::keyCount(store), 1);
+    renew();
+    EXPECT_EQ(said(), (Texts{fill(kRenewDone, "~/A123456789_S.pfx"), kRenewReminder, kBackupOffer,
+                             kDeployExplain, kImportedReplacing}));
     EXPECT_EQ(storedPassword(), "A123456789");
     EXPECT_EQ(vc.currentFnStatus(), "00");
     EXPECT_EQ(desktop.opened.size(), 2u);
 
     vc.btnLoginOnClick();
-    EXPECT_EQ(said(), std::vector<std::string>{kLogoutQuestion});
+    EXPECT_EQ(said(), Texts{kLogoutQuestion});
     EXPECT_EQ(runtime.quits, 1);  // the current version started without quitting
     EXPECT_EQ(count("doLogout"), 1);
     EXPECT_EQ(runtime.deepest, 1);
@@ -126,112 +104,58 @@ class NoDefaultPath : public WorkflowFixture {
             "depCert.autoDeploy": "Y", "pfx.pwd.minLen": "8", "pfx.pwd.digit": "Y"})"}}) {}
 };
 
-TEST_F(NoDefaultPath, SaveDialogChecksCancelsAndThenWritesWhereChosen) {
+TEST_F(NoDefaultPath, SaveDialogCancelsAndThenWritesWhereChosen) {
     alerts.answers = {0, 0};
     login();
-    sheets.agree(true);
-    sheets.savePfx("abc", "abc");
-    ASSERT_TRUE(sheets.isOpen());
+    sheets.agree();
     sheets.cancel();
-    EXPECT_EQ(take().back(), "alert 提示訊息|" + std::string(kSaveCancelled) + "|好");
+    EXPECT_EQ(said(), (Texts{kLoginDone, kProposeApply, kSaveCancelled}));
     EXPECT_EQ(count("activeCert"), 0);
 
     // The application is still pending; its key waited in the private key cache.
     vc.setBtnStatus();
     EXPECT_EQ(vc.currentFnStatus().substr(0, 1), "2");
     vc.btnApplyCertOnClick();
-    sheets.agree(true);
-    sheets.savePfx("abcd1234", "abcd1234");
+    sheets.agree();
+    sheets.savePfx("abcd1234", "abcd1234");  // as long as the shortest password allowed
     const std::string written = lib().getCurrentPfxFilePath().value_or("");
-    const auto shown = said();
-    ASSERT_GE(shown.size(), 2u);
-    EXPECT_EQ(shown[0], fill(kApplyDone, fs::path(written).parent_path().string()));
+    EXPECT_EQ(said(), (Texts{fill(kApplyDone, "~"), kApplyReminder}));
     EXPECT_TRUE(lib().getClientCertInfo(written, "abcd1234", {}, {}, {}, {}));
     EXPECT_TRUE(properties().empty());
     EXPECT_EQ(count("activeCert"), 1);
 }
 
-// Failures on the way of an application: what is still done and what is not.
-TEST_F(Journey, FailedExportStopsBeforeActivationAndFailedActivationStillRefreshes) {
-    fs::create_directory(pfxPath());  // a folder where the file should go
-    alerts.answers = {0, 0};
-    login();
-    take();
-    sheets.agree(true);
-    EXPECT_EQ(said(), (std::vector<std::string>{kSaveFailed}));
-    // The issued certificate is offered in the save dialog; declined, it stays unfinished.
-    ASSERT_EQ(sheets.openKind(), "save");
-    sheets.cancel();
-    EXPECT_EQ(said(), (std::vector<std::string>{kSaveCancelled}));
-    EXPECT_EQ(count("activeCert"), 0);
-    fs::remove(pfxPath());
-
-    service.setRule("activeCert", R"({"rtnCode": "5701", "rtnMsg": "x"})");
-    vc.btnApplyCertOnClick();
-    sheets.agree(true);
-    const auto shown = said();
-    ASSERT_FALSE(shown.empty());
-    EXPECT_EQ(shown[0], kApplyFailed);
-    EXPECT_NE(std::find(shown.begin(), shown.end(), kBackupOffer), shown.end());
-    EXPECT_TRUE(fs::exists(pfxPath()));
-}
-
 // A template that puts the file on a desktop that does not exist yet: the folder is made
-// owner-only, and the application and a renewal write there. A renewal whose file cannot be
-// written there ends in the file the customer chooses, and the timers wait while the
-// customer is in that dialog's chooser.
+// owner-only and the application writes there. A renewal whose file cannot be written there
+// ends in the file the customer chooses, and the timers wait while the customer is in that
+// dialog's chooser.
 class DesktopTemplate : public WorkflowFixture {
   protected:
     DesktopTemplate()
         : WorkflowFixture({{"sysCfg", R"({"default.macPfxFilePath": "#desktop#\\",
             "default.pfxFileName": "#userId#_#custType#.pfx", "depCert.autoDeploy": "N",
             "pfx.pwd.minLen": "8"})"}}) {}
-    std::string onDesktop() const { return desktop.desktopPath() + "/A123456789_S.pfx"; }
     std::string serialIn(const std::string& pfx, const std::string& pwd) const {
         auto info = lib().getClientCertInfo(pfx, pwd, {}, {}, {}, {});
         return info ? (*info)["serial"] : "none";
     }
-    void renew() {
-        service.advanceClock(340 * kDay);
-        vc.setBtnStatus();
-        ASSERT_EQ(vc.currentFnStatus(), "01");
-        take();
-        vc.btnRenewOnClick();
-        sheets.agree(true);
-    }
-    void apply() {
-        alerts.answers = {0, 0, 0, 0, 1};  // login, proposal, the two messages, no backup
-        login();
-        sheets.agree(true);
-        take();
-    }
 };
 
-TEST_F(DesktopTemplate, ApplicationAndRenewalWriteThere) {
+TEST_F(DesktopTemplate, ApplicationWritesThereARenewalThatCannotEndsInTheFileChosen) {
     apply();
-    EXPECT_EQ(lib().getSysCfg("env.userPfxFilePath"), onDesktop());
+    const std::string onDesktop = desktop.desktopPath() + "/A123456789_S.pfx";
     EXPECT_EQ(fs::status(desktop.desktopPath()).permissions(), fs::perms::owner_all);
-    const std::string applied = serialIn(onDesktop(), "A123456789");
+    const std::string applied = serialIn(onDesktop, "A123456789");
     ASSERT_NE(applied, "none");
 
-    alerts.answers = {0, 0, 1};
-    renew();
-    EXPECT_EQ(said(), (std::vector<std::string>{fill(kRenewDone, onDesktop()), kRenewReminder,
-                                                kBackupOffer}));
-    EXPECT_NE(serialIn(onDesktop(), "A123456789"), applied);
-}
-
-TEST_F(DesktopTemplate, RenewalThatCannotWriteThereEndsInTheFileChosen) {
-    apply();
-    // The desktop file cannot be replaced (a folder took its name); the old one signs.
+    // A folder took the file's name; the old file, moved, signs.
     const std::string old = home() + "/old.pfx";
-    const std::string applied = serialIn(onDesktop(), "A123456789");
-    fs::rename(onDesktop(), old);
-    fs::create_directory(onDesktop());
-    ASSERT_TRUE(lib().util().saveToProperties("A123456789", old, "A123456789"));
+    fs::rename(onDesktop, old);
+    fs::create_directory(onDesktop);
+    store(old, "A123456789");
+    dueForRenewal();
     renew();
-    EXPECT_EQ(said(), std::vector<std::string>{kRenewSaveFailed});
-    ASSERT_EQ(sheets.openKind(), "save");
+    EXPECT_EQ(said(), Texts{kRenewSaveFailed});
 
     // Six minutes in the chooser: no keep-alive and no idle logout under it, one keep-alive
     // right after, and no logout, since choosing was the customer's activity.
@@ -253,6 +177,86 @@ TEST_F(DesktopTemplate, RenewalThatCannotWriteThereEndsInTheFileChosen) {
     EXPECT_EQ(storedPassword(), "renew1234");
     vc.setBtnStatus();
     EXPECT_EQ(vc.currentFnStatus(), "00");
+}
+
+// A walk through one workflow: the customer's steps, what the customer is told on the way
+// (alerts and dialog errors, the home folder as "~") and how often the service was asked.
+struct Walk {
+    const char* name;
+    const char* steps;
+    Texts said;
+    std::map<std::string, int> calls = {};
+};
+void PrintTo(const Walk& walk, std::ostream* out) {
+    *out << walk.steps;
+}
+
+const std::vector<Walk> kWalks = {
+    {"RenewalOutsideItsDigits", "status:03 renew agree", {kRenewNotAllowed}},
+    {"RenewalAgreementDeclined", "renew cancel", {kRenewAgreementCancelled}},  // no dialog left
+    // The issued certificate is offered in the save dialog; declined, it stays unfinished.
+    {"ApplicationFileCannotBeWritten",
+     "folder:A123456789_S.pfx login agree cancel",
+     {kLoginDone, kProposeApply, kSaveFailed, kSaveCancelled},
+     {{"activeCert", 0}}},
+    {"ApplicationActivationRefused",
+     "refuse:activeCert login agree",
+     {kLoginDone, kProposeApply, kApplyFailed, kBackupOffer, kDeployExplain, F::kImported},
+     {{"activeCert", 1}}},
+    {"RenewalStoredFileGoneLoadCancelled",
+     "apply due move:elsewhere.pfx store:gone.pfx renew agree cancel",
+     {kRenewLoadCancelled},
+     {{"renewCert", 0}}},
+    // Somebody else's file is refused; the message names the file that signed, and this path
+    // has no backup offer or deployment.
+    {"RenewalSignedWithTheFileChosen",
+     "apply due move:elsewhere.pfx store:gone.pfx stranger renew agree load:stranger.pfx "
+     "load:elsewhere.pfx",
+     {"錯誤的憑證檔(CN錯誤)，請重新選擇憑證\n憑證檔中的憑證屬於其他客戶",
+      fill(kRenewDone, "~/elsewhere.pfx"), kRenewReminder},
+     {{"renewCert", 1}}},
+    {"LocalQueryStalePasswordCancelled", "apply stale query cancel", {kClntQueryCancelled}},
+    {"DeploymentOfAStrangersFileBrowsersDeclined",
+     "apply stranger current:stranger.pfx deploy load:A123456789_S.pfx cancel",
+     {kCancelled}},
+    {"DeploymentWaitsForTheMissingFile",
+     "apply move:moved.pfx deploy query load:moved.pfx",
+     {kDeployExplain, F::kImported}},
+    // The file is re-protected but its new password cannot be recorded: the change stands,
+    // and the customer is told that the next start will ask for the new password.
+    {"PasswordChangeThatCannotBeRecorded",
+     "apply unrecordable change newpwd:newpass12",
+     {"憑證檔密碼已變更，但新密碼無法記錄。下次開啟憑證檔時，請輸入新密碼。", kPwdChanged}},
+};
+
+class Walks : public WorkflowFixture, public testing::WithParamInterface<Walk> {};
+
+TEST_P(Walks, TellTheCustomerAndAskTheService) {
+    walk(GetParam().steps);
+    EXPECT_EQ(said(), GetParam().said);
+    for (const auto& [action, times] : GetParam().calls) EXPECT_EQ(count(action), times) << action;
+}
+
+INSTANTIATE_TEST_SUITE_P(Workflow, Walks, testing::ValuesIn(kWalks),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Journey, ErrorMessagesFallBackToTheCode) {
+    vc.showErrMsg(0, "");  // no error, no message
+    vc.showErrMsg(12345, "");
+    vc.showErrMsg(0, "服務說明");
+    vc.showErrMsg(52303, "");
+    EXPECT_EQ(said(), (Texts{"不明的錯誤(錯誤代碼 12345)", "服務說明", lib().getErrMsg(52303)}));
+}
+
+// A later start whose stored password no longer opens the file: the deployment the login
+// would start waits for the login's load dialog.
+TEST_F(Journey, LaterLoginWithAFileToLoadDeploysAfterTheDialog) {
+    walk("apply stale");
+    FakeMainWindow window;
+    ViewController later({window, alerts, sheets, runtime, desktop}, endpoint());
+    login(window, later);
+    walk("load:A123456789_S.pfx");
+    EXPECT_EQ(said(), (Texts{kLoginDone, kDeployExplain, kImported}));
 }
 
 }  // namespace

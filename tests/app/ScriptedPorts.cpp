@@ -129,29 +129,39 @@ SheetWindow<UserAgreementWindowView> ScriptedSheets::makeUserAgreementWindow() {
 }
 
 template <class Controller>
-void ScriptedSheets::begin(Controller*& slot, Controller& c, const char* name, SheetDone done) {
-    ASSERT_FALSE(isOpen()) << "a second sheet over an open one: " << name;
-    journal_.push_back(std::string("sheet ") + name);
-    slot = &c;
-    open_ = name;
+void ScriptedSheets::begin(const char* kind, Controller& c, SheetDone done, Action ok,
+                           Action browse) {
+    ASSERT_FALSE(isOpen()) << "a second sheet over an open one: " << kind;
+    journal_.push_back(std::string("sheet ") + kind);
+    open_ = kind;
     done_ = std::move(done);
+    ok_ = std::move(ok);
     cancel_ = [&c] { c.btnCancelOnClick(); };
+    browse_ = std::move(browse);
 }
 
 void ScriptedSheets::beginSheet(SavePfxWindowController& c, SheetDone done) {
-    begin(save_, c, "save", std::move(done));
+    begin(
+        "save", c, std::move(done), [&c] { c.btnOKOnClick(); },
+        [&c] { c.btnBrowserFilePathOnClick(); });
 }
 void ScriptedSheets::beginSheet(LoadPfxWindowController& c, SheetDone done) {
-    begin(load_, c, "load", std::move(done));
+    begin(
+        "load", c, std::move(done), [&c] { c.btnOkOnClick(); }, [&c] { c.btnBrowseFileOnClick(); });
 }
 void ScriptedSheets::beginSheet(ChgPfxPwdWindowController& c, SheetDone done) {
-    begin(change_, c, "change", std::move(done));
+    begin("change", c, std::move(done), [&c] { c.btnOkOnClick(); });
 }
 void ScriptedSheets::beginSheet(DepCertWindowController& c, SheetDone done) {
-    begin(browsers_, c, "browsers", std::move(done));
+    begin("browsers", c, std::move(done), [&c] { c.btnOkOnClick(); });
 }
 void ScriptedSheets::beginSheet(UserAgreementWindowController& c, SheetDone done) {
-    begin(agreement_, c, "agreement", std::move(done));
+    auto ok = [this, &c] {
+        views_->agreement.checked = true;
+        c.chkUserAgreeOnClick();
+        c.btnNextStepOnClick();
+    };
+    begin("agreement", c, std::move(done), ok);
 }
 
 void ScriptedSheets::showAlert(const std::string& title, const std::string& text,
@@ -180,51 +190,46 @@ void ScriptedSheets::settle() {
     }
 }
 
-void ScriptedSheets::agree(bool agreed) {
-    ASSERT_EQ(open_, "agreement");
-    if (!agreed) return cancel();
-    views_->agreement.checked = true;
-    agreement_->chkUserAgreeOnClick();
-    agreement_->btnNextStepOnClick();
+void ScriptedSheets::press(const char* kind, const std::optional<std::string>& at,
+                           const Action& fill) {
+    ASSERT_EQ(open_, kind);
+    if (at) {
+        path_ = at;
+        browse_();
+    }
+    if (fill) fill();
+    ok_();
     settle();
+}
+
+void ScriptedSheets::agree() {
+    press("agreement", std::nullopt, {});
+}
+
+void ScriptedSheets::chooseBrowsers() {
+    press("browsers", std::nullopt, {});
 }
 
 void ScriptedSheets::savePfx(const std::string& pwd, const std::string& confirmation,
                              const std::optional<std::string>& at) {
-    ASSERT_EQ(open_, "save");
-    if (at) {
-        path_ = at;
-        save_->btnBrowserFilePathOnClick();
-    }
-    views_->save.texts[SavePfxWindowView::Field::txtPfxPwd] = pwd;
-    views_->save.texts[SavePfxWindowView::Field::txtPfxPwdCfm] = confirmation;
-    save_->btnOKOnClick();
-    settle();
+    using Field = SavePfxWindowView::Field;
+    press("save", at, [&] {
+        views_->save.texts[Field::txtPfxPwd] = pwd;
+        views_->save.texts[Field::txtPfxPwdCfm] = confirmation;
+    });
 }
 
 void ScriptedSheets::loadPfx(const std::string& path, const std::string& pwd) {
-    ASSERT_EQ(open_, "load");
-    path_ = path;
-    load_->btnBrowseFileOnClick();
-    views_->load.texts[LoadPfxWindowView::Field::txtPfxFilePwd] = pwd;
-    load_->btnOkOnClick();
-    settle();
+    press("load", path, [&] { views_->load.texts[LoadPfxWindowView::Field::txtPfxFilePwd] = pwd; });
 }
 
 void ScriptedSheets::changePwd(const std::string& oldPwd, const std::string& newPwd) {
-    ASSERT_EQ(open_, "change");
-    views_->change.texts[ChgPfxPwdWindowView::Field::txtOldPwd] = oldPwd;
-    views_->change.texts[ChgPfxPwdWindowView::Field::txtNewPwd] = newPwd;
-    views_->change.texts[ChgPfxPwdWindowView::Field::txtNewPwdCfm] = newPwd;
-    change_->btnOkOnClick();
-    settle();
-}
-
-void ScriptedSheets::chooseBrowsers(bool confirm) {
-    ASSERT_EQ(open_, "browsers");
-    if (!confirm) return cancel();
-    browsers_->btnOkOnClick();
-    settle();
+    using Field = ChgPfxPwdWindowView::Field;
+    press("change", std::nullopt, [&] {
+        views_->change.texts[Field::txtOldPwd] = oldPwd;
+        views_->change.texts[Field::txtNewPwd] = newPwd;
+        views_->change.texts[Field::txtNewPwdCfm] = newPwd;
+    });
 }
 
 void ScriptedSheets::cancel() {

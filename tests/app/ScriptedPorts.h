@@ -117,14 +117,14 @@ class ScriptedSheets final : public SheetPort, public DialogHost {
     std::optional<std::string> choosePath(const PathPanel& panel) override;
     void endSheet(int sheetResult) override;
 
-    // What the customer does in the open dialog.
-    void agree(bool agreed);
-    // With `at`, the file is first chosen in the dialog's chooser.
+    // What the customer does in the open dialog, which must be of the helper's kind. With
+    // `at`, the file is first chosen in the dialog's chooser.
+    void agree();
     void savePfx(const std::string& pwd, const std::string& confirmation,
                  const std::optional<std::string>& at = std::nullopt);
     void loadPfx(const std::string& path, const std::string& pwd);
     void changePwd(const std::string& oldPwd, const std::string& newPwd);
-    void chooseBrowsers(bool confirm);
+    void chooseBrowsers();
     void cancel();
     bool isOpen() const { return !open_.empty(); }
     const std::string& openKind() const { return open_; }
@@ -133,22 +133,20 @@ class ScriptedSheets final : public SheetPort, public DialogHost {
     std::string directImportNote() const;
 
   private:
+    using Action = std::function<void()>;
     struct Views;
     Views& fresh();
     template <class Controller>
-    void begin(Controller*& slot, Controller& c, const char* name, SheetDone done);
+    void begin(const char* kind, Controller& c, SheetDone done, Action ok, Action browse = {});
+    // Fills the open dialog `kind`, presses its OK and runs the completions that ends.
+    void press(const char* kind, const std::optional<std::string>& at, const Action& fill);
     void settle();
 
     Journal& journal_;
     std::string open_;  // the open dialog's kind
     SheetDone done_;
-    std::function<void()> cancel_;
-    std::vector<std::function<void()>> ended_;
+    Action ok_, cancel_, browse_;
+    std::vector<Action> ended_;
     std::optional<std::string> path_;  // the file chooser's next answer
-    SavePfxWindowController* save_ = nullptr;
-    LoadPfxWindowController* load_ = nullptr;
-    ChgPfxPwdWindowController* change_ = nullptr;
-    DepCertWindowController* browsers_ = nullptr;
-    UserAgreementWindowController* agreement_ = nullptr;
     std::shared_ptr<Views> views_;
 };
