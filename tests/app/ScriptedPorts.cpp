@@ -1,7 +1,5 @@
 #include "ScriptedPorts.h"
 
-#include "support/FakeTextView.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,7 +10,6 @@
 #include "ui/LoadPfxWindowController.h"
 #include "ui/SavePfxWindowController.h"
 #include "ui/UserAgreementWindowController.h"
-#include "ui/UserAgreementWindowView.h"
 
 void FakeMainWindow::showTable(const std::string& outlet, const ZOLTDGDataSource& rows) {
     auto& shown = tables[outlet];
@@ -42,26 +39,6 @@ void ScriptedRuntime::runBlocking(const std::string& label, const std::function<
     --depth_;
 }
 
-void ScriptedRuntime::startRepeatingTimer(double seconds, std::function<void()> tick) {
-    journal_.push_back("timer " + std::to_string(static_cast<int>(seconds)));
-    timers_.push_back({seconds, clock + seconds, std::move(tick)});
-}
-
-void ScriptedRuntime::watchInput(std::function<void()> onActivity) {
-    journal_.push_back("watch");
-    onActivity_ = std::move(onActivity);
-}
-
-std::optional<std::string> ScriptedRuntime::chooseFolder() {
-    journal_.push_back("folder");
-    return std::exchange(folder, std::nullopt);
-}
-
-void ScriptedRuntime::quit() {
-    journal_.push_back("quit");
-    ++quits;
-}
-
 void ScriptedRuntime::advance(double seconds) {
     const double end = clock + seconds;
     for (;;) {
@@ -74,58 +51,6 @@ void ScriptedRuntime::advance(double seconds) {
         tick();
     }
     clock = end;
-}
-
-namespace {
-
-class BrowserButtons final : public DepCertWindowView {
-  public:
-    void showBrowserButton(Button, const std::string&, const std::string&) override {}
-    void hideBrowserButton(Button) override {}
-    void setBrowserButtonSelected(Button, bool) override {}
-    void setDirectImportNote(const std::string& note) override { this->note = note; }
-    std::string note;
-};
-
-class AgreementPage final : public UserAgreementWindowView {
-  public:
-    void loadAgreementPage(const std::string&, const std::string&) override {}
-    bool isAgreeChecked() const override { return checked; }
-    void setAgreeChecked(bool on) override { checked = on; }
-    void setNextStepEnabled(bool) override {}
-    bool checked = false;
-};
-
-}  // namespace
-
-// A window lives until the next one is made.
-struct ScriptedSheets::Views {
-    FakeTextView<SavePfxWindowView> save;
-    FakeTextView<LoadPfxWindowView> load;
-    FakeTextView<ChgPfxPwdWindowView> change;
-    BrowserButtons browsers;
-    AgreementPage agreement;
-};
-
-ScriptedSheets::Views& ScriptedSheets::fresh() {
-    views_ = std::make_shared<Views>();
-    return *views_;
-}
-
-SheetWindow<SavePfxWindowView> ScriptedSheets::makeSavePfxWindow() {
-    return {fresh().save, *this};
-}
-SheetWindow<LoadPfxWindowView> ScriptedSheets::makeLoadPfxWindow() {
-    return {fresh().load, *this};
-}
-SheetWindow<ChgPfxPwdWindowView> ScriptedSheets::makeChgPfxPwdWindow() {
-    return {fresh().change, *this};
-}
-SheetWindow<DepCertWindowView> ScriptedSheets::makeDepCertWindow() {
-    return {fresh().browsers, *this};
-}
-SheetWindow<UserAgreementWindowView> ScriptedSheets::makeUserAgreementWindow() {
-    return {fresh().agreement, *this};
 }
 
 template <class Controller>
@@ -157,30 +82,11 @@ void ScriptedSheets::beginSheet(DepCertWindowController& c, SheetDone done) {
 }
 void ScriptedSheets::beginSheet(UserAgreementWindowController& c, SheetDone done) {
     auto ok = [this, &c] {
-        views_->agreement.checked = true;
+        agreement_.checked = true;
         c.chkUserAgreeOnClick();
         c.btnNextStepOnClick();
     };
     begin("agreement", c, std::move(done), ok);
-}
-
-void ScriptedSheets::showAlert(const std::string& title, const std::string& text,
-                               const std::string&) {
-    journal_.push_back("dialog " + title + "|" + text);
-}
-
-std::optional<std::string> ScriptedSheets::choosePath(const PathPanel&) {
-    if (whileChoosing) whileChoosing();
-    return std::exchange(path_, std::nullopt);
-}
-
-void ScriptedSheets::endSheet(int sheetResult) {
-    open_.clear();
-    ended_.push_back([done = std::move(done_), sheetResult] { done(sheetResult); });
-}
-
-std::string ScriptedSheets::directImportNote() const {
-    return views_->browsers.note;
 }
 
 void ScriptedSheets::settle() {
@@ -202,33 +108,25 @@ void ScriptedSheets::press(const char* kind, const std::optional<std::string>& a
     settle();
 }
 
-void ScriptedSheets::agree() {
-    press("agreement", std::nullopt, {});
-}
-
-void ScriptedSheets::chooseBrowsers() {
-    press("browsers", std::nullopt, {});
-}
-
 void ScriptedSheets::savePfx(const std::string& pwd, const std::string& confirmation,
                              const std::optional<std::string>& at) {
     using Field = SavePfxWindowView::Field;
     press("save", at, [&] {
-        views_->save.texts[Field::txtPfxPwd] = pwd;
-        views_->save.texts[Field::txtPfxPwdCfm] = confirmation;
+        save_.texts[Field::txtPfxPwd] = pwd;
+        save_.texts[Field::txtPfxPwdCfm] = confirmation;
     });
 }
 
 void ScriptedSheets::loadPfx(const std::string& path, const std::string& pwd) {
-    press("load", path, [&] { views_->load.texts[LoadPfxWindowView::Field::txtPfxFilePwd] = pwd; });
+    press("load", path, [&] { load_.texts[LoadPfxWindowView::Field::txtPfxFilePwd] = pwd; });
 }
 
 void ScriptedSheets::changePwd(const std::string& oldPwd, const std::string& newPwd) {
     using Field = ChgPfxPwdWindowView::Field;
     press("change", std::nullopt, [&] {
-        views_->change.texts[Field::txtOldPwd] = oldPwd;
-        views_->change.texts[Field::txtNewPwd] = newPwd;
-        views_->change.texts[Field::txtNewPwdCfm] = newPwd;
+        change_.texts[Field::txtOldPwd] = oldPwd;
+        change_.texts[Field::txtNewPwd] = newPwd;
+        change_.texts[Field::txtNewPwdCfm] = newPwd;
     });
 }
 

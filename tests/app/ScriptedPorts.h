@@ -6,13 +6,20 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/AlertPort.h"
 #include "app/AppRuntime.h"
 #include "app/MainWindowView.h"
 #include "app/SheetPort.h"
+#include "support/FakeTextView.h"
+#include "ui/ChgPfxPwdWindowView.h"
+#include "ui/DepCertWindowView.h"
 #include "ui/DialogHost.h"
+#include "ui/LoadPfxWindowView.h"
+#include "ui/SavePfxWindowView.h"
+#include "ui/UserAgreementWindowView.h"
 
 // Scripted fakes of every port of the main window's workflows. They answer from queues and
 // write what the customer would have seen, in order, into one journal:
@@ -68,11 +75,23 @@ class ScriptedRuntime final : public AppRuntime {
   public:
     explicit ScriptedRuntime(Journal& journal) : journal_(journal) {}
     void runBlocking(const std::string& label, const std::function<void()>& step) override;
-    void startRepeatingTimer(double seconds, std::function<void()> tick) override;
-    void watchInput(std::function<void()> onActivity) override;
+    void startRepeatingTimer(double seconds, std::function<void()> tick) override {
+        journal_.push_back("timer " + std::to_string(static_cast<int>(seconds)));
+        timers_.push_back({seconds, clock + seconds, std::move(tick)});
+    }
+    void watchInput(std::function<void()> onActivity) override {
+        journal_.push_back("watch");
+        onActivity_ = std::move(onActivity);
+    }
     double now() const override { return clock; }
-    std::optional<std::string> chooseFolder() override;
-    void quit() override;
+    std::optional<std::string> chooseFolder() override {
+        journal_.push_back("folder");
+        return std::exchange(folder, std::nullopt);
+    }
+    void quit() override {
+        journal_.push_back("quit");
+        ++quits;
+    }
 
     // Moves the clock, firing every timer that comes due on the way, in time order.
     void advance(double seconds);
@@ -95,47 +114,82 @@ class ScriptedRuntime final : public AppRuntime {
     int depth_ = 0;
 };
 
+class BrowserButtons final : public DepCertWindowView {
+  public:
+    void showBrowserButton(Button, const std::string&, const std::string&) override {}
+    void hideBrowserButton(Button) override {}
+    void setBrowserButtonSelected(Button, bool) override {}
+    void setDirectImportNote(const std::string& note) override { this->note = note; }
+    std::string note;
+};
+
+class AgreementPage final : public UserAgreementWindowView {
+  public:
+    void loadAgreementPage(const std::string&, const std::string&) override {}
+    bool isAgreeChecked() const override { return checked; }
+    void setAgreeChecked(bool on) override { checked = on; }
+    void setNextStepEnabled(bool) override {}
+    bool checked = false;
+};
+
 // Dialogs with in-memory widgets; a sheet's completion runs once the customer's action in
 // it has returned, as the main loop would run it after the dialog's own handler.
 class ScriptedSheets final : public SheetPort, public DialogHost {
   public:
     explicit ScriptedSheets(Journal& journal) : journal_(journal) {}
 
-    SheetWindow<SavePfxWindowView> makeSavePfxWindow() override;
-    SheetWindow<LoadPfxWindowView> makeLoadPfxWindow() override;
-    SheetWindow<ChgPfxPwdWindowView> makeChgPfxPwdWindow() override;
-    SheetWindow<DepCertWindowView> makeDepCertWindow() override;
-    SheetWindow<UserAgreementWindowView> makeUserAgreementWindow() override;
+    // A window's widgets start empty; only the newest window of a kind is still shown.
+    SheetWindow<SavePfxWindowView> makeSavePfxWindow() override { return {fresh(save_), *this}; }
+    SheetWindow<LoadPfxWindowView> makeLoadPfxWindow() override { return {fresh(load_), *this}; }
+    SheetWindow<ChgPfxPwdWindowView> makeChgPfxPwdWindow() override {
+        return {fresh(change_), *this};
+    }
+    SheetWindow<DepCertWindowView> makeDepCertWindow() override {
+        return {fresh(browsers_), *this};
+    }
+    SheetWindow<UserAgreementWindowView> makeUserAgreementWindow() override {
+        return {fresh(agreement_), *this};
+    }
     void beginSheet(SavePfxWindowController& c, SheetDone done) override;
     void beginSheet(LoadPfxWindowController& c, SheetDone done) override;
     void beginSheet(ChgPfxPwdWindowController& c, SheetDone done) override;
     void beginSheet(DepCertWindowController& c, SheetDone done) override;
     void beginSheet(UserAgreementWindowController& c, SheetDone done) override;
 
-    void showAlert(const std::string& title, const std::string& text,
-                   const std::string& button) override;
-    std::optional<std::string> choosePath(const PathPanel& panel) override;
-    void endSheet(int sheetResult) override;
+    void showAlert(const std::string& title, const std::string& text, const std::string&) override {
+        journal_.push_back("dialog " + title + "|" + text);
+    }
+    std::optional<std::string> choosePath(const PathPanel&) override {
+        if (whileChoosing) whileChoosing();
+        return std::exchange(path_, std::nullopt);
+    }
+    void endSheet(int sheetResult) override {
+        open_.clear();
+        ended_.push_back([done = std::move(done_), sheetResult] { done(sheetResult); });
+    }
 
     // What the customer does in the open dialog, which must be of the helper's kind. With
     // `at`, the file is first chosen in the dialog's chooser.
-    void agree();
+    void agree() { press("agreement", std::nullopt, {}); }
     void savePfx(const std::string& pwd, const std::string& confirmation,
                  const std::optional<std::string>& at = std::nullopt);
     void loadPfx(const std::string& path, const std::string& pwd);
     void changePwd(const std::string& oldPwd, const std::string& newPwd);
-    void chooseBrowsers();
+    void chooseBrowsers() { press("browsers", std::nullopt, {}); }
     void cancel();
     bool isOpen() const { return !open_.empty(); }
     const std::string& openKind() const { return open_; }
     // What happens while the customer is inside a dialog's file chooser.
     std::function<void()> whileChoosing;
-    std::string directImportNote() const;
+    std::string directImportNote() const { return browsers_.note; }
 
   private:
     using Action = std::function<void()>;
-    struct Views;
-    Views& fresh();
+    template <class View>
+    static View& fresh(View& view) {
+        view = View{};
+        return view;
+    }
     template <class Controller>
     void begin(const char* kind, Controller& c, SheetDone done, Action ok, Action browse = {});
     // Fills the open dialog `kind`, presses its OK and runs the completions that ends.
@@ -148,5 +202,9 @@ class ScriptedSheets final : public SheetPort, public DialogHost {
     Action ok_, cancel_, browse_;
     std::vector<Action> ended_;
     std::optional<std::string> path_;  // the file chooser's next answer
-    std::shared_ptr<Views> views_;
+    FakeTextView<SavePfxWindowView> save_;
+    FakeTextView<LoadPfxWindowView> load_;
+    FakeTextView<ChgPfxPwdWindowView> change_;
+    BrowserButtons browsers_;
+    AgreementPage agreement_;
 };
