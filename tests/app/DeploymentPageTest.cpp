@@ -26,7 +26,7 @@ TEST_F(DeploymentPage, RendersInChromiumWithADownloadThatImports) {
         GTEST_SKIP() << "chromium is not installed: the deployment page was not opened in a real "
                         "browser (apt-get install chromium)";
     }
-    apply();
+    walk("apply");
     ASSERT_FALSE(desktop.opened.empty());
     const std::string page = desktop.opened.back().urls.at(0);
     const auto dom = Process::capture(

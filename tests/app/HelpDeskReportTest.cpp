@@ -34,29 +34,24 @@ TEST(HelpDeskReport, ListsEveryCustomerAndStoreAndFindsTheStoreBehindTheFile) {
     CommonUtility util(desktop);
     RSAUtility rsa(util);
 
-    struct Made {
-        std::string certPath, keyPath, pfx;
-        StringMap info;
-    };
+    // A certificate of the customer `cn` in a PFX at `pfx`, and what the file says of it.
     auto make = [&](const std::string& cn, const std::string& serial, const std::string& pfx,
                     const std::string& pwd) {
-        Made m{};
-        m.certPath = pki.issue(pki.newRequest("/CN=" + cn, m.keyPath), serial);
-        m.pfx = pfx;
-        EXPECT_EQ(
-            rsa.savePfxFile(pki.certBase64(m.certPath), OpensslTool::readText(m.keyPath), pfx, pwd),
-            0);
-        EXPECT_EQ(rsa.loadPfx(pfx, pwd, m.info), 0);
-        return m;
+        std::string key;
+        const std::string cert = pki.issue(pki.newRequest("/CN=" + cn, key), serial);
+        EXPECT_EQ(rsa.savePfxFile(pki.certBase64(cert), OpensslTool::readText(key), pfx, pwd), 0);
+        StringMap info;
+        EXPECT_EQ(rsa.loadPfx(pfx, pwd, info), 0);
+        info["key"] = OpensslTool::readText(key);
+        return info;
     };
-    const Made a = make("A123456789-00", "0x1A", home + "/A123456789.pfx", "Pw-a1");
-    const Made bOld = make("B223456789-00", "0x2B", home + "/old/b.pfx", "Pw-b0");
-    const Made b = make("B223456789-00", "0x2C", home + "/certs/b.pfx", "Pw-b1");
-    ASSERT_TRUE(util.saveToProperties("A123456789", a.pfx, "Pw-a1"));
-    ASSERT_TRUE(util.saveToProperties("B223456789", b.pfx, "Pw-b1"));
+    const StringMap a = make("A123456789-00", "0x1A", home + "/A123456789.pfx", "Pw-a1");
+    make("B223456789-00", "0x2B", home + "/old/b.pfx", "Pw-b0");
+    const StringMap b = make("B223456789-00", "0x2C", home + "/certs/b.pfx", "Pw-b1");
+    ASSERT_TRUE(util.saveToProperties("A123456789", home + "/A123456789.pfx", "Pw-a1"));
+    ASSERT_TRUE(util.saveToProperties("B223456789", home + "/certs/b.pfx", "Pw-b1"));
     util.checkAndMakeDir(util.getPrivateKeyFolder());
-    OpensslTool::writeFile(util.getPrivateKeyFolder() + "/20240101120000001.p8",
-                           OpensslTool::readText(a.keyPath));
+    OpensslTool::writeFile(util.getPrivateKeyFolder() + "/20240101120000001.p8", a.at("key"));
 
     const std::string firefox = home + "/.config/mozilla/firefox";
     fs::create_directories(firefox + "/abc.default-release");
@@ -64,10 +59,10 @@ TEST(HelpDeskReport, ListsEveryCustomerAndStoreAndFindsTheStoreBehindTheFile) {
                            std::string("[Profile0]\nName=default-release\nIsRelative=1\n"
                                        "Path=abc.default-release\nDefault=1\n"));
     NssTool::makeDb(firefox + "/abc.default-release");
-    NssTool::importPfx(firefox + "/abc.default-release", a.pfx, "Pw-a1");
+    NssTool::importPfx(firefox + "/abc.default-release", home + "/A123456789.pfx", "Pw-a1");
     fs::create_directories(home + "/.pki/nssdb");
     NssTool::makeDb(home + "/.pki/nssdb");
-    NssTool::importPfx(home + "/.pki/nssdb", bOld.pfx, "Pw-b0");
+    NssTool::importPfx(home + "/.pki/nssdb", home + "/old/b.pfx", "Pw-b0");
 
     std::ostringstream out;
     const int status = HelpDeskReport(desktop, std::nullopt, "1.0").write(out);
@@ -89,7 +84,7 @@ TEST(HelpDeskReport, ListsEveryCustomerAndStoreAndFindsTheStoreBehindTheFile) {
         "  僅限本人存取：是",
         "  以記錄的密碼開啟：是",
         "  憑證序號：1A",
-        validity(a.info),
+        validity(a),
         "  簽發者：CN=Test Issuing CA, O=Test Bank, C=TW",
         "  私密金鑰快取：有相符的金鑰",
         "",
@@ -99,7 +94,7 @@ TEST(HelpDeskReport, ListsEveryCustomerAndStoreAndFindsTheStoreBehindTheFile) {
         "  僅限本人存取：是",
         "  以記錄的密碼開啟：是",
         "  憑證序號：2C",
-        validity(b.info),
+        validity(b),
         "  簽發者：CN=Test Issuing CA, O=Test Bank, C=TW",
         "  私密金鑰快取：沒有相符的金鑰",
         "",

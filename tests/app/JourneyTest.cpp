@@ -195,9 +195,6 @@ const std::vector<Walk> kWalks = {
     {"DeploymentOfAStrangersFileBrowsersDeclined",
      "apply stranger current:stranger.pfx deploy load:A123456789_S.pfx cancel",
      {kCancelled}},
-    {"DeploymentWaitsForTheMissingFile",
-     "apply move:moved.pfx deploy query load:moved.pfx",
-     {kDeployExplain, F::kImported}},
     // The file is re-protected but its new password cannot be recorded: the change stands,
     // and the customer is told that the next start will ask for the new password.
     {"PasswordChangeThatCannotBeRecorded",

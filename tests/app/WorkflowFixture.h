@@ -20,7 +20,6 @@
 // port scripted. Tests read what the customer saw from the journal.
 class WorkflowFixture : public testing::Test {
   public:
-    static constexpr long long kDay = 24 * 60 * 60;
     // What the direct import into the shared store of the installed Chrome says.
     static inline const std::string kImported = "已安裝至 Chrome／Chromium";
     // After a renewal: the renewed certificate in, the one it replaced out.
@@ -95,25 +94,6 @@ class WorkflowFixture : public testing::Test {
         return pfx;
     }
 
-    // A new customer logs in and applies, with no backup; the journal is emptied afterwards.
-    void apply() {
-        alerts.answers = {0, 0, 0, 0, 1, 0};  // login, proposal, the two messages, no backup
-        login();
-        sheets.agree();
-        take();
-    }
-    // Moves the service's clock to where the certificate is due for renewal.
-    void dueForRenewal() {
-        service.advanceClock(340 * kDay);
-        vc.setBtnStatus();
-        ASSERT_EQ(vc.currentFnStatus(), "01");
-        take();
-    }
-    void renew() {
-        vc.btnRenewOnClick();
-        sheets.agree();
-    }
-
     // The customer's steps, one word each; FILE is in the home folder, and every password
     // is the ID number unless named. Buttons: login, apply (a new customer's whole
     // application), renew, query, deploy, change. In the open dialog:
@@ -128,7 +108,13 @@ class WorkflowFixture : public testing::Test {
         auto at = [this](Arg file) { return home() + "/" + file; };
         const std::map<std::string, std::function<void(Arg)>> verbs = {
             {"login", [&](Arg) { login(); }},
-            {"apply", [&](Arg) { apply(); }},
+            {"apply",  // no backup; the journal is emptied afterwards
+             [&](Arg) {
+                 alerts.answers = {0, 0, 0, 0, 1, 0};  // login, proposal, two messages, no backup
+                 login();
+                 sheets.agree();
+                 take();
+             }},
             {"renew", [&](Arg) { vc.btnRenewOnClick(); }},
             {"query", [&](Arg) { vc.btnQryClntCertInfoOnClick(); }},
             {"deploy", [&](Arg) { vc.btnDepCertOnClick(); }},
@@ -138,7 +124,13 @@ class WorkflowFixture : public testing::Test {
             {"cancel", [&](Arg) { sheets.cancel(); }},
             {"load", [&](Arg file) { sheets.loadPfx(at(file), "A123456789"); }},
             {"newpwd", [&](Arg pwd) { sheets.changePwd("A123456789", pwd); }},
-            {"due", [&](Arg) { dueForRenewal(); }},
+            {"due",
+             [&](Arg) {
+                 service.advanceClock(340 * 24 * 60 * 60);
+                 vc.setBtnStatus();
+                 ASSERT_EQ(vc.currentFnStatus(), "01");
+                 take();
+             }},
             {"move", [&](Arg file) { fs::rename(pfxPath(), at(file)); }},
             {"store", [&](Arg file) { store(at(file), "A123456789"); }},
             {"stale", [&](Arg) { store(pfxPath(), "stale-password"); }},
