@@ -175,6 +175,7 @@ const std::vector<Walk> kWalks = {
      "folder:A123456789_S.pfx login agree cancel",
      {kLoginDone, kProposeApply, kSaveFailed, kSaveCancelled},
      {{"activeCert", 0}}},
+    // The file is already written: the backup and the deployment are still offered.
     {"ApplicationActivationRefused",
      "refuse:activeCert login agree",
      {kLoginDone, kProposeApply, kApplyFailed, kBackupOffer, kDeployExplain, F::kImported},
