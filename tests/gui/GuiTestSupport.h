@@ -24,6 +24,16 @@
 #include "gui/UserAgreementWindow.h"
 #include "support/FakeDesktop.h"
 
+// Every control of the main window, by outlet.
+inline const char* const kWindowControls[] = {
+    outlet::kTxtUserIdNo,         outlet::kTxtLoginPwd,  outlet::kTxtSecureLoginPwd,
+    outlet::kChkShowPwdPlainText, outlet::kBtnLogin,     outlet::kBtnCrtIdno,
+    outlet::kBtnApplyCert,        outlet::kBtnRenewCert, outlet::kBtnQrySvrCertInfo,
+    outlet::kBtnQryClntCertInfo,  outlet::kBtnChgPfxPwd, outlet::kBtnDepCert,
+    outlet::kBtnPwdHint,          outlet::kBtnUsageLink, outlet::kBtnDownloadLink,
+    outlet::kBtnBrowsePfxFile,
+};
+
 // Clicks a check box on its box, as a person does: its middle may lie past its caption.
 inline void tick(QCheckBox* box) {
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->height() / 2, box->height() / 2));
@@ -108,6 +118,12 @@ struct DeadService {
         port = ntohs(address.sin_port);
     }
     ~DeadService() { close(); }
+    // The compiled-in service moved here.
+    ServiceEndpoint endpoint() const {
+        ServiceEndpoint moved = ServiceEndpoint::compiledIn();
+        moved.host = "127.0.0.1:" + std::to_string(port);
+        return moved;
+    }
     // Connections waiting in the queue are reset with it.
     void close() { ::close(std::exchange(fd, -1)); }
     int fd = ::socket(AF_INET, SOCK_STREAM, 0), port = 0;

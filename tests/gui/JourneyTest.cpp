@@ -10,14 +10,6 @@
 #include "app/AppTexts.h"
 #include "app/Outlets.h"
 
-namespace {
-
-QString cell(const GuiHarness& gui, const char* table, int row, int column) {
-    return gui.child<QTableView>(table)->model()->index(row, column).data().toString();
-}
-
-}  // namespace
-
 class JourneyTest : public QObject {
     Q_OBJECT
 
@@ -26,18 +18,15 @@ class JourneyTest : public QObject {
     void deadServiceShowsItsMessageWhileTheWindowKeepsTurning();
 };
 
-// Through the real widgets: log in, accept the proposed application and the agreement, and
-// find the certificate shown on both sides.
+// Through the real widgets and the worker thread against the stand-in service: the login
+// typed in, the agreement gated by its box, and the results in the window's own views.
 void JourneyTest::customerLogsInAppliesAndSeesBothTables() {
     DemoCustomer gui;
-    QVERIFY(!gui.controller.isQuitting());
     QCOMPARE(gui.ports.window.QMainWindow::windowTitle(), QString("Norvale證券憑證管理 V1.0"));
     gui.logIn();
     QVERIFY(!gui.child(outlet::kTxtUserIdNo)->isEnabled());
     QCOMPARE(gui.child<QPushButton>(outlet::kBtnLogin)->text(), QString("登出"));
-    QVERIFY(gui.child(outlet::kBtnApplyCert)->isEnabled());
 
-    // The agreement goes on only once ticked, which apply() does.
     auto* agreement = gui.openDialog<UserAgreementWindow>();
     QVERIFY(agreement);
     QVERIFY(agreement->findChild<QTextBrowser*>()->toPlainText().contains("約定條款"));
@@ -47,9 +36,6 @@ void JourneyTest::customerLogsInAppliesAndSeesBothTables() {
     QCOMPARE(gui.child<QLineEdit>(outlet::kLblPfxFilePath)->text(), QString::fromStdString(pfx));
     QCOMPARE(gui.child<QTableView>(outlet::kTvSvrCertInfo)->model()->rowCount(), 7);
     QCOMPARE(gui.child<QTableView>(outlet::kTvClntCertInfo)->model()->rowCount(), 5);
-    QCOMPARE(cell(gui, outlet::kTvSvrCertInfo, 1, 1), QString("A123456789-00"));
-    QCOMPARE(cell(gui, outlet::kTvClntCertInfo, 2, 0), QString("憑證序號"));
-    QVERIFY(!gui.child(outlet::kBtnApplyCert)->isEnabled());
     QVERIFY(gui.child(outlet::kBtnDepCert)->isEnabled());
 }
 
@@ -59,9 +45,7 @@ void JourneyTest::customerLogsInAppliesAndSeesBothTables() {
 void JourneyTest::deadServiceShowsItsMessageWhileTheWindowKeepsTurning() {
     DeadService dead;
     GuiHarness gui;
-    ServiceEndpoint endpoint = ServiceEndpoint::compiledIn();
-    endpoint.host = "127.0.0.1:" + std::to_string(dead.port);
-    ViewController controller(gui.ports.appPorts(), endpoint);
+    ViewController controller(gui.ports.appPorts(), dead.endpoint());
     gui.ports.window.bind(controller);
     gui.ports.window.show();
     QTest::keyClicks(gui.child(outlet::kTxtUserIdNo), "A123456789");
@@ -83,8 +67,6 @@ void JourneyTest::deadServiceShowsItsMessageWhileTheWindowKeepsTurning() {
     QCOMPARE(gui.child<QLineEdit>(outlet::kTxtUserIdNo)->text(), QString("A123456789"));
     QCOMPARE(gui.alerts.size(), std::size_t{1});
     QCOMPARE(gui.alerts[0].text, std::string(app_text::kLoginFailed));
-    QVERIFY(!controller.isUserLogin());
-    QVERIFY(gui.child(outlet::kTxtUserIdNo)->isEnabled());
     QVERIFY(gui.ports.window.statusBar()->currentMessage().isEmpty());
     QVERIFY(!completed);
     QTRY_VERIFY(completed);
