@@ -17,13 +17,9 @@
 #include "platform/BrowserStores.h"
 #include "service/ServiceEndpoint.h"
 #include "ui/ChgPfxPwdWindowController.h"
-#include "ui/ChgPfxPwdWindowControllerDelegate.h"
 #include "ui/DepCertWindowController.h"
-#include "ui/DepCertWindowControllerDelegate.h"
 #include "ui/LoadPfxWindowController.h"
-#include "ui/LoadPfxWindowControllerDelegate.h"
 #include "ui/SavePfxWindowController.h"
-#include "ui/SavePfxWindowControllerDelegate.h"
 #include "ui/UserAgreementWindowController.h"
 #include "ui/ZOLTDGDataSource.h"
 
@@ -45,16 +41,16 @@ struct AppPorts {
 // deployment, messages. Written as sequential steps; every step that may block goes through
 // AppRuntime::runBlocking, and dialogs continue in their sheet's completion handler.
 // Implemented across one file per workflow.
-class ViewController final : public SavePfxWindowControllerDelegate,
-                             public LoadPfxWindowControllerDelegate,
-                             public ChgPfxPwdWindowControllerDelegate,
-                             public DepCertWindowControllerDelegate {
+class ViewController final {
   public:
     using SheetHandler = std::function<void(int)>;
+    // A dialog's completion: the sheet result and, when it is 1, what the dialog chose.
+    template <class Result>
+    using ResultHandler = std::function<void(int, const Result&)>;
     using RandomSource = std::function<std::uint32_t()>;
 
     ViewController(AppPorts ports, ServiceEndpoint endpoint, RandomSource random = {});
-    ~ViewController() override;
+    ~ViewController();
     ViewController(const ViewController&) = delete;
     ViewController& operator=(const ViewController&) = delete;
 
@@ -109,20 +105,15 @@ class ViewController final : public SavePfxWindowControllerDelegate,
     int doChangePfxPwd(const std::string& cn);
     void setCurrentPfxFilePath(const std::optional<std::string>& path);
     void setCurrentPfxFilePwd(const std::optional<std::string>& password);
+    // A confirmed save or load makes its file and password the session's current ones
+    // before `handler` runs.
     void showSavePfxWindow(const std::string& b64Cert, const std::string& b64PrivateKey,
-                           SheetHandler handler);
+                           ResultHandler<SavePfxWindowResult> handler);
     void showLoadPfxWindow(const std::string& cn, const std::string& issuer,
                            const std::string& hexSerial, const std::string& certHash,
-                           SheetHandler handler);
-    void showChgPfxPwdWindow(SheetHandler handler);
-    void showDepCertWindow(SheetHandler handler);
-    void getSavePfxWindowData(const std::string& pfxFilePath, const std::string& pfxFileName,
-                              const std::string& pfxFilePwd) override;
-    void getLoadPfxWindowData(const std::string& pfxFilePath, const std::string& pfxFilePwd,
-                              const StringMap& certInfo) override;
-    void getChgPwdWindowData(const std::string& pfxFilePath,
-                             const std::string& pfxFilePwd) override;
-    void getDepCertWindowData(const std::vector<StringMap>& browsersInfo) override;
+                           ResultHandler<LoadPfxWindowResult> handler);
+    void showChgPfxPwdWindow(ResultHandler<ChgPfxPwdWindowResult> handler);
+    void showDepCertWindow(ResultHandler<DepCertWindowResult> handler);
 
     // --- Idle watch, keep-alive and login panel (idle.cpp) ---
     void doIAmAlive();
@@ -139,6 +130,7 @@ class ViewController final : public SavePfxWindowControllerDelegate,
     void btnDepCertOnClick();
     int doDepCert(const std::string& cn);
     int doDepCertChooseBrowser();
+    int deployTo(const std::vector<StringMap>& browsersInfo);
     // Beside the deployment page: the PFX straight into the certificate stores of the
     // browsers in blocking steps, each verified and rid of the certificates the new one
     // supersedes, with one message of how every store fared.
@@ -191,14 +183,13 @@ class ViewController final : public SavePfxWindowControllerDelegate,
         std::unique_ptr<GatedDialogHost> host;
         std::unique_ptr<Controller> controller;
     };
-    // `make(host, view)` makes the controller.
-    template <class Controller, class View, class Make>
-    Controller& makeDialog(Dialog<Controller>& dialog, SheetWindow<View> window, Make make);
-    // The maker of a controller whose delegate is this one and that reads files.
-    template <class Controller>
-    auto withDelegate();
-    template <class Controller>
-    void openSheet(Controller& controller, SheetHandler handler);
+    // A fresh controller on `window`, its host gated, made with `inputs` after its view.
+    template <class Controller, class View, class... Inputs>
+    Controller& makeDialog(Dialog<Controller>& dialog, SheetWindow<View> window,
+                           const Inputs&... inputs);
+    // `handler` takes the sheet result, or the sheet result and the dialog's result.
+    template <class Controller, class Handler>
+    void openSheet(Controller& controller, Handler handler);
     PfxPasswordRules passwordRules();
     // The stored PFX path and password of the user become the session's current ones; the
     // ID number becomes the password when nothing is stored.
@@ -236,11 +227,6 @@ class ViewController final : public SavePfxWindowControllerDelegate,
     Dialog<ChgPfxPwdWindowController> chgPfxPwdController_;
     Dialog<DepCertWindowController> depCertController_;
     Dialog<UserAgreementWindowController> userAgreementWindowController_;
-    StringMap savePfxFileWindowResult_;
-    StringMap loadPfxFileWindowResult_;
-    StringMap loadPfxCertInfo_;
     StringMap clntCertInfo_;  // the local certificate as last shown
-    StringMap chgPfxPwdWindowResult_;
-    std::vector<StringMap> depCertSelectedBrowsersInfo_;
     std::optional<std::string> origWindowTitle_;
 };

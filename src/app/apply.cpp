@@ -71,30 +71,29 @@ int ViewController::doApplyCertSaveToPfx(const std::string& b64Cert,
 void ViewController::saveIssuedInDialog(const std::string& b64Cert,
                                         const std::string& b64PrivateKey, int certId,
                                         bool renewal) {
-    showSavePfxWindow(b64Cert, b64PrivateKey, [this, certId, renewal](int saved) {
-        if (saved != 1) {
-            doAlert(renewal ? app_text::kRenewSaveCancelled : app_text::kSaveCancelled);
-            return;
-        }
-        ZOLTLib& lib = getZOLTlib();
-        const std::string folder = savePfxFileWindowResult_["pfxFilePath"];
-        if (renewal) {
-            recordPfx(lib.getCurrentPfxFilePath().value_or(""),
-                      lib.getCurrentPfxFilePwd().value_or(""));
-        }
-        std::string errMsg;
-        int rc = 1;
-        step(app_text::kStepActivate, [&] { rc = lib.activeCert(certId, folder, errMsg); });
-        if (renewal) {
-            reportActivation(rc, folder, app_text::kRenewFailed, app_text::kRenewDone,
-                             app_text::kRenewReminder);
-        } else {
-            reportActivation(rc, folder, app_text::kApplyFailed, app_text::kApplyDone,
-                             app_text::kApplyReminder);
-        }
-        setBtnStatus();
-        doQryClntCertInfo(cn(), true);
-    });
+    showSavePfxWindow(
+        b64Cert, b64PrivateKey,
+        [this, certId, renewal](int saved, const SavePfxWindowResult& result) {
+            if (saved != 1) {
+                doAlert(renewal ? app_text::kRenewSaveCancelled : app_text::kSaveCancelled);
+                return;
+            }
+            ZOLTLib& lib = getZOLTlib();
+            const std::string& folder = result.pfxFilePath;
+            if (renewal) recordPfx(folder + "/" + result.pfxFileName, result.pfxFilePwd);
+            std::string errMsg;
+            int rc = 1;
+            step(app_text::kStepActivate, [&] { rc = lib.activeCert(certId, folder, errMsg); });
+            if (renewal) {
+                reportActivation(rc, folder, app_text::kRenewFailed, app_text::kRenewDone,
+                                 app_text::kRenewReminder);
+            } else {
+                reportActivation(rc, folder, app_text::kApplyFailed, app_text::kApplyDone,
+                                 app_text::kApplyReminder);
+            }
+            setBtnStatus();
+            doQryClntCertInfo(cn(), true);
+        });
 }
 
 void ViewController::reportActivation(int rc, const std::string& shownPath, const char* failed,

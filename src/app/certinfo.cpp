@@ -102,15 +102,12 @@ int ViewController::doQryClntCertInfo(const std::string& cn, bool /*tryToLoad*/)
         }
         return 0;
     }
-    showLoadPfxWindow("", "", "", "", [this](int loaded) {
+    showLoadPfxWindow("", "", "", "", [this](int loaded, const LoadPfxWindowResult& result) {
         if (loaded != 1) {
             doAlert(app_text::kClntQueryCancelled);
         } else {
-            renderClntCertInfo(loadPfxCertInfo_);
-            ZOLTLib& lib = getZOLTlib();
-            recordPfx(lib.getCurrentPfxFilePath().value_or(""),
-                      lib.getCurrentPfxFilePwd().value_or(""));
-            setCurrentPfxFilePath(lib.getCurrentPfxFilePath());
+            renderClntCertInfo(result.certInfo);
+            recordPfx(result.pfxFilePath, result.pfxFilePwd);
             if (pendingDeployment_) {
                 ports_.desktop.log("do deployCert again!");
                 doDepCert(this->cn());
@@ -123,23 +120,23 @@ int ViewController::doQryClntCertInfo(const std::string& cn, bool /*tryToLoad*/)
 }
 
 void ViewController::doSelectCert() {
-    showLoadPfxWindow("", "", "", "", [this, id = idno()](int loaded) {
-        if (loaded != 1) {
-            doAlert(app_text::kSelectCancelled);
-            return;
-        }
-        renderClntCertInfo(loadPfxCertInfo_);
-        ZOLTLib& lib = getZOLTlib();
-        const bool recorded = lib.util().saveToProperties(
-            id, lib.getCurrentPfxFilePath().value_or(""), lib.getCurrentPfxFilePwd().value_or(""));
-        doAlert(recorded ? app_text::kSelectDone : app_text::kPropertiesFailed);
-    });
+    showLoadPfxWindow(
+        "", "", "", "", [this, id = idno()](int loaded, const LoadPfxWindowResult& result) {
+            if (loaded != 1) {
+                doAlert(app_text::kSelectCancelled);
+                return;
+            }
+            renderClntCertInfo(result.certInfo);
+            const bool recorded =
+                getZOLTlib().util().saveToProperties(id, result.pfxFilePath, result.pfxFilePwd);
+            doAlert(recorded ? app_text::kSelectDone : app_text::kPropertiesFailed);
+        });
 }
 
 // The dialog re-protects the file itself; the stored password stays the old one, so the next
 // local query asks for the file with its new password.
 int ViewController::doChangePfxPwd(const std::string& /*cn*/) {
-    showChgPfxPwdWindow([this](int changed) {
+    showChgPfxPwdWindow([this](int changed, const ChgPfxPwdWindowResult&) {
         doAlert(changed == 1 ? app_text::kPwdChanged : app_text::kCancelled);
     });
     return -1;

@@ -37,43 +37,40 @@ int ViewController::doDepCert(const std::string& cn) {
                               field(lastActive, "serial"), field(lastActive, "certHash"));
     if (own) {
         doAlert(app_text::kDeployExplain);
-        depCertSelectedBrowsersInfo_ = lib.getDefaultSelectedBrowserInfo();
-        int rc = 1;
-        step(app_text::kStepDeploy,
-             [&] { rc = lib.deployCert(path, pwd, depCertSelectedBrowsersInfo_); });
-        if (rc != 0) doAlert(app_text::kDeployFailed);
-        importIntoBrowserStores(path, pwd, depCertSelectedBrowsersInfo_);
-        return rc;
+        return deployTo(lib.getDefaultSelectedBrowserInfo());
     }
     showLoadPfxWindow(field(lastActive, "cn").value_or(""),
                       field(lastActive, "issuer").value_or(""),
-                      field(lastActive, "hexSerial").value_or(""), "", [this](int loaded) {
+                      field(lastActive, "hexSerial").value_or(""), "",
+                      [this](int loaded, const LoadPfxWindowResult&) {
                           if (loaded != 1) {
                               doAlert(app_text::kDeployLoadCancelled);
                               return;
                           }
-                          ZOLTLib& lib = getZOLTlib();
-                          lib.setCurrentPfxFilePath(loadPfxFileWindowResult_["pfxFilePath"]);
-                          lib.setCurrentPfxFilePwd(loadPfxFileWindowResult_["pfxFilePwd"]);
                           doDepCertChooseBrowser();
                       });
     return 0;
 }
 
 int ViewController::doDepCertChooseBrowser() {
-    showDepCertWindow([this](int chosen) {
+    showDepCertWindow([this](int chosen, const DepCertWindowResult& result) {
         if (chosen != 1) {
             doAlert(app_text::kCancelled);
             return;
         }
-        ZOLTLib& lib = getZOLTlib();
-        const std::string path = lib.getCurrentPfxFilePath().value_or("");
-        const std::string pwd = lib.getCurrentPfxFilePwd().value_or("");
-        int rc = 1;
-        step(app_text::kStepDeploy,
-             [&] { rc = lib.deployCert(path, pwd, depCertSelectedBrowsersInfo_); });
-        if (rc != 0) doAlert(app_text::kDeployFailed);
-        importIntoBrowserStores(path, pwd, depCertSelectedBrowsersInfo_);
+        deployTo(result.browsersInfo);
     });
     return 0;
+}
+
+// The current file into the browsers: the page, then the stores directly.
+int ViewController::deployTo(const std::vector<StringMap>& browsersInfo) {
+    ZOLTLib& lib = getZOLTlib();
+    const std::string path = lib.getCurrentPfxFilePath().value_or("");
+    const std::string pwd = lib.getCurrentPfxFilePwd().value_or("");
+    int rc = 1;
+    step(app_text::kStepDeploy, [&] { rc = lib.deployCert(path, pwd, browsersInfo); });
+    if (rc != 0) doAlert(app_text::kDeployFailed);
+    importIntoBrowserStores(path, pwd, browsersInfo);
+    return rc;
 }

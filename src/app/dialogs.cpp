@@ -1,3 +1,5 @@
+#include <type_traits>
+
 #include "app/ViewController.h"
 #include "service/BrowserDeployment.h"
 #include "service/StoreTexts.h"
@@ -17,27 +19,31 @@ std::optional<std::string> present(const std::string& value) {
 
 }  // namespace
 
-template <class Controller, class View, class Make>
+template <class Controller, class View, class... Inputs>
 Controller& ViewController::makeDialog(Dialog<Controller>& dialog, SheetWindow<View> window,
-                                       Make make) {
+                                       const Inputs&... inputs) {
     // The controller goes first: it holds a reference to the host it replaces.
     dialog.controller.reset();
     dialog.host = std::make_unique<GatedDialogHost>(window.host, gate_);
-    dialog.controller = make(*dialog.host, window.view);
+    dialog.controller = std::make_unique<Controller>(*dialog.host, window.view, inputs...);
     return *dialog.controller;
 }
 
-template <class Controller>
-auto ViewController::withDelegate() {
-    return [this](DialogHost& host, auto& view) {
-        return std::make_unique<Controller>(*this, host, view, getZOLTlib().util());
-    };
-}
-
-template <class Controller>
-void ViewController::openSheet(Controller& controller, SheetHandler handler) {
+template <class Controller, class Handler>
+void ViewController::openSheet(Controller& controller, Handler handler) {
     controller.windowDidLoad();
-    ports_.sheets.beginSheet(controller, gate_.completion(std::move(handler)));
+    if constexpr (std::is_invocable_v<Handler, int>) {
+        ports_.sheets.beginSheet(controller, gate_.completion(std::move(handler)));
+    } else {
+        using Result = std::remove_cvref_t<decltype(*controller.result())>;
+        ResultHandler<Result> typed = std::move(handler);
+        // A copy: the handler may open the next dialog of this kind, which replaces this one.
+        ports_.sheets.beginSheet(
+            controller, gate_.completion([&controller, typed = std::move(typed)](int result) {
+                const Result chosen = controller.result().value_or(Result{});
+                if (typed) typed(result, chosen);
+            }));
+    }
 }
 
 PfxPasswordRules ViewController::passwordRules() {
@@ -49,21 +55,18 @@ PfxPasswordRules ViewController::passwordRules() {
 void ViewController::showUserAgreement(SheetHandler handler) {
     gate_.requestSheet([this, handler = std::move(handler)] {
         auto& dialog =
-            makeDialog(userAgreementWindowController_, ports_.sheets.makeUserAgreementWindow(),
-                       [](DialogHost& host, UserAgreementWindowView& view) {
-                           return std::make_unique<UserAgreementWindowController>(host, view);
-                       });
+            makeDialog(userAgreementWindowController_, ports_.sheets.makeUserAgreementWindow());
         openSheet(dialog, handler);
     });
 }
 
 void ViewController::showSavePfxWindow(const std::string& b64Cert, const std::string& b64PrivateKey,
-                                       SheetHandler handler) {
+                                       ResultHandler<SavePfxWindowResult> handler) {
     gate_.requestSheet([this, b64Cert, b64PrivateKey, handler = std::move(handler)] {
         ZOLTLib& lib = getZOLTlib();
         const CommonUtility& util = lib.util();
         auto& dialog = makeDialog(savePfxFileController_, ports_.sheets.makeSavePfxWindow(),
-                                  withDelegate<SavePfxWindowController>());
+                                  getZOLTlib().util());
         const std::string current = lib.getCurrentPfxFilePath().value_or("");
         dialog.setPfxFilePath(util.getFolderNameFromFullPath(current));
         dialog.setPfxFileName(util.getFileNameFromFullPath(current));
@@ -71,42 +74,50 @@ void ViewController::showSavePfxWindow(const std::string& b64Cert, const std::st
         dialog.setB64PrivateKey(b64PrivateKey);
         dialog.setPfxFilePwd("");
         dialog.setRules(passwordRules());
-        openSheet(dialog, handler);
+        openSheet(dialog, [this, handler](int saved, const SavePfxWindowResult& result) {
+            if (saved == 1) {
+                setCurrentPfxFilePath(result.pfxFilePath + "/" + result.pfxFileName);
+                setCurrentPfxFilePwd(result.pfxFilePwd);
+            }
+            if (handler) handler(saved, result);
+        });
     });
 }
 
 void ViewController::showLoadPfxWindow(const std::string& cn, const std::string& issuer,
                                        const std::string& hexSerial, const std::string& certHash,
-                                       SheetHandler handler) {
+                                       ResultHandler<LoadPfxWindowResult> handler) {
     gate_.requestSheet([this, cn, issuer, hexSerial, certHash, handler = std::move(handler)] {
         auto& dialog = makeDialog(loadPfxFileController_, ports_.sheets.makeLoadPfxWindow(),
-                                  withDelegate<LoadPfxWindowController>());
+                                  getZOLTlib().util());
         dialog.setCnToCmp(present(cn));
         dialog.setIssuerToCmp(present(issuer));
         dialog.setHexSerialToCmp(present(hexSerial));
         dialog.setCertHashToCmp(present(certHash));
         dialog.setPfxFilePath(getZOLTlib().getCurrentPfxFilePath());
-        openSheet(dialog, handler);
+        openSheet(dialog, [this, handler](int loaded, const LoadPfxWindowResult& result) {
+            if (loaded == 1) {
+                setCurrentPfxFilePath(result.pfxFilePath);
+                setCurrentPfxFilePwd(result.pfxFilePwd);
+            }
+            if (handler) handler(loaded, result);
+        });
     });
 }
 
-void ViewController::showChgPfxPwdWindow(SheetHandler handler) {
+void ViewController::showChgPfxPwdWindow(ResultHandler<ChgPfxPwdWindowResult> handler) {
     gate_.requestSheet([this, handler = std::move(handler)] {
         auto& dialog = makeDialog(chgPfxPwdController_, ports_.sheets.makeChgPfxPwdWindow(),
-                                  withDelegate<ChgPfxPwdWindowController>());
+                                  getZOLTlib().util());
         dialog.setRules(passwordRules());
         dialog.setPfxFilePath(getZOLTlib().getCurrentPfxFilePath().value_or(""));
         openSheet(dialog, handler);
     });
 }
 
-void ViewController::showDepCertWindow(SheetHandler handler) {
+void ViewController::showDepCertWindow(ResultHandler<DepCertWindowResult> handler) {
     gate_.requestSheet([this, handler = std::move(handler)] {
-        auto& dialog =
-            makeDialog(depCertController_, ports_.sheets.makeDepCertWindow(),
-                       [this](DialogHost& host, DepCertWindowView& view) {
-                           return std::make_unique<DepCertWindowController>(*this, host, view);
-                       });
+        auto& dialog = makeDialog(depCertController_, ports_.sheets.makeDepCertWindow());
         dialog.setSelectMode(sysCfg("depCert.mode").value_or(""));
         const auto browsers = getZOLTlib().getDefaultSelectedBrowserInfo();
         dialog.setBrowsersInfo(browsers);
@@ -121,31 +132,4 @@ void ViewController::showDepCertWindow(SheetHandler handler) {
         }
         openSheet(dialog, handler);
     });
-}
-
-void ViewController::getSavePfxWindowData(const std::string& pfxFilePath,
-                                          const std::string& pfxFileName,
-                                          const std::string& pfxFilePwd) {
-    savePfxFileWindowResult_ = {
-        {"pfxFilePath", pfxFilePath}, {"pfxFileName", pfxFileName}, {"pfxFilePwd", pfxFilePwd}};
-    setCurrentPfxFilePath(pfxFilePath + "/" + pfxFileName);
-    setCurrentPfxFilePwd(pfxFilePwd);
-}
-
-void ViewController::getLoadPfxWindowData(const std::string& pfxFilePath,
-                                          const std::string& pfxFilePwd,
-                                          const StringMap& certInfo) {
-    loadPfxFileWindowResult_ = {{"pfxFilePath", pfxFilePath}, {"pfxFilePwd", pfxFilePwd}};
-    loadPfxCertInfo_ = certInfo;
-    setCurrentPfxFilePath(pfxFilePath);
-    setCurrentPfxFilePwd(pfxFilePwd);
-}
-
-void ViewController::getChgPwdWindowData(const std::string& pfxFilePath,
-                                         const std::string& pfxFilePwd) {
-    chgPfxPwdWindowResult_ = {{"pfxFilePath", pfxFilePath}, {"pfxFilePwd", pfxFilePwd}};
-}
-
-void ViewController::getDepCertWindowData(const std::vector<StringMap>& browsersInfo) {
-    depCertSelectedBrowsersInfo_ = browsersInfo;
 }

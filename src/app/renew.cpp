@@ -57,17 +57,16 @@ int ViewController::doRenewCertWithSign(const std::string& cn) {
     const std::string serial = field(*lastActive, "serial");
     const auto own = lib.getClientCertInfo(path, pwd, cn, issuer, serial, std::string{});
     if (own && !own->empty()) return doRenewCert(cn, path, pwd);
-    showLoadPfxWindow(cn, issuer, serial, "", [this, cn](int loaded) {
-        if (loaded != 1) {
-            doAlert(app_text::kRenewLoadCancelled);
-            return;
-        }
-        const std::string path = loadPfxFileWindowResult_["pfxFilePath"];
-        const std::string pwd = loadPfxFileWindowResult_["pfxFilePwd"];
-        recordPfx(path, pwd);
-        setCurrentPfxFilePath(path);
-        doRenewCert(cn, path, pwd);
-    });
+    showLoadPfxWindow(cn, issuer, serial, "",
+                      [this, cn](int loaded, const LoadPfxWindowResult& result) {
+                          if (loaded != 1) {
+                              doAlert(app_text::kRenewLoadCancelled);
+                              return;
+                          }
+                          recordPfx(result.pfxFilePath, result.pfxFilePwd);
+                          setCurrentPfxFilePath(result.pfxFilePath);
+                          doRenewCert(cn, result.pfxFilePath, result.pfxFilePwd);
+                      });
     return 999;
 }
 

@@ -2,9 +2,7 @@
 
 #include <cert.h>
 #include <certdb.h>
-#include <ciferfam.h>
 #include <openssl/crypto.h>
-#include <p12plcy.h>
 #include <secerr.h>
 #include <sys/stat.h>
 
@@ -12,6 +10,7 @@
 #include <ctime>
 #include <filesystem>
 
+#include "crypto/NssContext.h"
 #include "crypto/StoreResult.h"
 #include "crypto/nssptr.h"
 
@@ -53,42 +52,6 @@ std::string moduleSpec(const std::string& dir, bool readOnly) {
                        std::to_string(++serial) + "'";
     if (readOnly) spec += " flags=readOnly";
     return spec;
-}
-
-// A PKCS#12 password is a BMPString: UTF-16 big-endian with a terminating zero character.
-std::optional<Bytes> bmpPassword(const std::string& utf8) {
-    Bytes out;
-    out.reserve(utf8.size() * 2 + 2);
-    auto put = [&out](unsigned unit) {
-        out.push_back(static_cast<unsigned char>(unit >> 8));
-        out.push_back(static_cast<unsigned char>(unit & 0xff));
-    };
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        const std::size_t extra = lead < 0x80           ? 0
-                                  : (lead >> 5) == 0x06 ? 1
-                                  : (lead >> 4) == 0x0e ? 2
-                                  : (lead >> 3) == 0x1e ? 3
-                                                        : 4;
-        if (extra == 4 || i + extra >= utf8.size()) return std::nullopt;
-        unsigned code = extra == 0 ? lead : lead & (0x3fu >> extra);
-        for (std::size_t k = 1; k <= extra; ++k) {
-            const auto next = static_cast<unsigned char>(utf8[i + k]);
-            if ((next & 0xc0) != 0x80) return std::nullopt;
-            code = (code << 6) | (next & 0x3f);
-        }
-        if (code > 0x10ffff) return std::nullopt;
-        i += extra + 1;
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            put(0xd800 + (code >> 10));
-            put(0xdc00 + (code & 0x3ff));
-        } else {
-            put(code);
-        }
-    }
-    put(0);
-    return out;
 }
 
 std::string upperHex(const unsigned char* data, std::size_t length) {
@@ -191,14 +154,6 @@ int importError(int fallback) {
     }
 }
 
-void enablePkcs12Ciphers() {
-    for (long cipher :
-         {PKCS12_RC2_CBC_40, PKCS12_RC2_CBC_128, PKCS12_RC4_40, PKCS12_RC4_128, PKCS12_DES_56,
-          PKCS12_DES_EDE3_168, PKCS12_AES_CBC_128, PKCS12_AES_CBC_192, PKCS12_AES_CBC_256}) {
-        (void)SEC_PKCS12EnableCipher(cipher, 1);
-    }
-}
-
 }  // namespace
 
 NssStore::NssStore() = default;
@@ -218,12 +173,8 @@ int NssStore::openDb(const std::string& dir, Mode mode, const PasswordPrompt& pr
     // Opening a folder without a database would make one, in read-write mode silently.
     if (!mayCreate && !hasDatabase(dir)) return kNoDatabase;
     auto handles = std::make_unique<Handles>();
-    handles->context.reset(NSS_InitContext("", "", "", "", nullptr,
-                                           NSS_INIT_READONLY | NSS_INIT_NOCERTDB |
-                                               NSS_INIT_NOMODDB | NSS_INIT_FORCEOPEN |
-                                               NSS_INIT_NOROOTINIT | NSS_INIT_OPTIMIZESPACE));
+    handles->context = NssContext::open();
     if (!handles->context) return kFailed;
-    enablePkcs12Ciphers();
     handles->readOnly = mode == Mode::ReadOnly;
     const std::string spec = moduleSpec(dir, handles->readOnly);
     if (spec.empty()) return kFailed;
@@ -261,7 +212,7 @@ int NssStore::importPkcs12(const Bytes& der, const std::string& password, std::s
     PK11SlotInfo* slot = handles_->slot.get();
     if (PK11_NeedLogin(slot) && !PK11_IsLoggedIn(slot, nullptr)) return kNoPassword;
     if (der.empty()) return kNotPkcs12;
-    auto bmp = bmpPassword(password);
+    auto bmp = NssContext::bmpPassword(password);
     if (!bmp) return kWrongPfxPassword;
     SECItem passwordItem{siBuffer, bmp->data(), static_cast<unsigned>(bmp->size())};
     nss::Pkcs12Decoder decoder(SEC_PKCS12DecoderStart(&passwordItem, slot, nullptr, nullptr,

@@ -3,15 +3,13 @@
 #include "crypto/CryptoResult.h"
 #include "crypto/RSAUtility.h"
 #include "service/ErrorMessages.h"
-#include "ui/ChgPfxPwdWindowControllerDelegate.h"
 #include "ui/DialogHost.h"
 #include "ui/PfxFailureSentence.h"
 #include "util/CommonUtility.h"
 
-ChgPfxPwdWindowController::ChgPfxPwdWindowController(ChgPfxPwdWindowControllerDelegate& delegate,
-                                                     DialogHost& host, ChgPfxPwdWindowView& view,
+ChgPfxPwdWindowController::ChgPfxPwdWindowController(DialogHost& host, ChgPfxPwdWindowView& view,
                                                      const CommonUtility& util)
-    : delegate_(delegate), host_(host), view_(view), util_(util) {}
+    : host_(host), view_(view), util_(util) {}
 
 void ChgPfxPwdWindowController::windowDidLoad() {
     view_.setText(Field::lblPfxFilePath, pfxFilePath_);
@@ -60,7 +58,7 @@ void ChgPfxPwdWindowController::btnOkOnClick() {
         return;
     }
     if (!notice.empty()) host_.showError(notice);
-    delegate_.getChgPwdWindowData(pfxFilePath_, newPwd);
+    result_ = ChgPfxPwdWindowResult{pfxFilePath_, newPwd};
     util_.log(ui_text::kChgDoneLog);
     endSheet(kSheetConfirmed);
 }

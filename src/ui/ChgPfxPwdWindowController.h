@@ -5,25 +5,28 @@
 #include <utility>
 
 #include "ui/ChgPfxPwdWindowView.h"
+#include "ui/DialogResults.h"
 #include "ui/PfxPasswordRules.h"
 
 class CommonUtility;
 class DialogHost;
-class ChgPfxPwdWindowControllerDelegate;
 
 // The change-password dialog: the customer gives a PFX file's current password and a new one
 // twice; the dialog checks the new one against the PFX password rules, re-protects the file
-// and reports to its delegate. Created afresh for each opening.
+// and hands its result to the opener. Created afresh for each opening.
 class ChgPfxPwdWindowController {
   public:
-    ChgPfxPwdWindowController(ChgPfxPwdWindowControllerDelegate& delegate, DialogHost& host,
-                              ChgPfxPwdWindowView& view, const CommonUtility& util);
+    ChgPfxPwdWindowController(DialogHost& host, ChgPfxPwdWindowView& view,
+                              const CommonUtility& util);
 
     // Inputs, set before windowDidLoad. The field, not the label, names the file OK changes.
     const PfxPasswordRules& rules() const { return rules_; }
     void setRules(PfxPasswordRules rules) { rules_ = std::move(rules); }
     const std::string& pfxFilePath() const { return pfxFilePath_; }
     void setPfxFilePath(std::string path) { pfxFilePath_ = std::move(path); }
+
+    // Set once the dialog is confirmed, just before its sheet ends.
+    const std::optional<ChgPfxPwdWindowResult>& result() const { return result_; }
 
     // Once, when the window exists: shows the file and the prompt, empties the passwords.
     void windowDidLoad();
@@ -42,7 +45,7 @@ class ChgPfxPwdWindowController {
     void clearPasswords();
     void endSheet(int sheetResult);
 
-    ChgPfxPwdWindowControllerDelegate& delegate_;
+    std::optional<ChgPfxPwdWindowResult> result_;
     DialogHost& host_;
     ChgPfxPwdWindowView& view_;
     const CommonUtility& util_;

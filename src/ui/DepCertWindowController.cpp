@@ -3,7 +3,6 @@
 #include <optional>
 
 #include "platform/BundleIds.h"
-#include "ui/DepCertWindowControllerDelegate.h"
 #include "ui/DialogHost.h"
 #include "ui/UiTexts.h"
 
@@ -32,9 +31,8 @@ std::optional<Button> buttonFor(const std::string& bundleId) {
 
 }  // namespace
 
-DepCertWindowController::DepCertWindowController(DepCertWindowControllerDelegate& delegate,
-                                                 DialogHost& host, DepCertWindowView& view)
-    : delegate_(delegate), host_(host), view_(view) {}
+DepCertWindowController::DepCertWindowController(DialogHost& host, DepCertWindowView& view)
+    : host_(host), view_(view) {}
 
 void DepCertWindowController::windowDidLoad() {
     showBrowserImgButton();
@@ -83,7 +81,7 @@ void DepCertWindowController::btnOkOnClick() {
         host_.showError(ui_text::kNoBrowserSelected);
         return;
     }
-    delegate_.getDepCertWindowData(chosen);
+    result_ = DepCertWindowResult{chosen};
     endSheet(kSheetConfirmed);
 }
 

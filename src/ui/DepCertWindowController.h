@@ -2,23 +2,23 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "ui/DepCertWindowView.h"
+#include "ui/DialogResults.h"
 #include "util/Types.h"
 
 class DialogHost;
-class DepCertWindowControllerDelegate;
 
 // The browser-selection dialog: the customer picks the browsers a certificate is deployed
 // into. In mode "M" any number may be selected, in mode "S" exactly one; in any other mode
 // the initial selection stands. Created afresh for each opening.
 class DepCertWindowController {
   public:
-    DepCertWindowController(DepCertWindowControllerDelegate& delegate, DialogHost& host,
-                            DepCertWindowView& view);
+    DepCertWindowController(DialogHost& host, DepCertWindowView& view);
 
     // Inputs, set before windowDidLoad: the configured mode and the installed browsers, each
     // record's "selected" ("Y") telling whether it starts selected.
@@ -32,6 +32,9 @@ class DepCertWindowController {
     void setDirectImportBrowsers(std::vector<std::string> names) {
         directImport_ = std::move(names);
     }
+
+    // Set once the dialog is confirmed, just before its sheet ends.
+    const std::optional<DepCertWindowResult>& result() const { return result_; }
 
     // Once, when the window exists: lays out the buttons and the direct-import note.
     void windowDidLoad();
@@ -51,7 +54,7 @@ class DepCertWindowController {
     void select(Button button, bool selected);
     void endSheet(int sheetResult);
 
-    DepCertWindowControllerDelegate& delegate_;
+    std::optional<DepCertWindowResult> result_;
     DialogHost& host_;
     DepCertWindowView& view_;
     std::string selectMode_;

@@ -6,7 +6,7 @@
 
 #include "ui/UiTexts.h"
 
-// Sheet results: with kSheetConfirmed the dialog has already called its delegate.
+// Sheet results: with kSheetConfirmed the dialog has already set its result.
 inline constexpr int kSheetCancelled = 0;
 inline constexpr int kSheetConfirmed = 1;
 

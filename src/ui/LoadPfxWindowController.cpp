@@ -3,7 +3,6 @@
 #include "crypto/CryptoResult.h"
 #include "crypto/RSAUtility.h"
 #include "ui/DialogHost.h"
-#include "ui/LoadPfxWindowControllerDelegate.h"
 #include "ui/PfxFailureSentence.h"
 #include "util/CommonUtility.h"
 
@@ -20,10 +19,9 @@ std::string entry(const StringMap& certInfo, const char* key) {
 
 }  // namespace
 
-LoadPfxWindowController::LoadPfxWindowController(LoadPfxWindowControllerDelegate& delegate,
-                                                 DialogHost& host, LoadPfxWindowView& view,
+LoadPfxWindowController::LoadPfxWindowController(DialogHost& host, LoadPfxWindowView& view,
                                                  const CommonUtility& util)
-    : delegate_(delegate), host_(host), view_(view), util_(util) {}
+    : host_(host), view_(view), util_(util) {}
 
 void LoadPfxWindowController::windowDidLoad() {
     loaded_ = true;
@@ -84,7 +82,7 @@ void LoadPfxWindowController::btnOkOnClick() {
         view_.setText(Field::txtPfxFilePwd, "");
         return;
     }
-    delegate_.getLoadPfxWindowData(*pfxFilePath_, pwd, certInfo);
+    result_ = LoadPfxWindowResult{*pfxFilePath_, pwd, certInfo};
     endSheet(kSheetConfirmed);
 }
 

@@ -4,20 +4,19 @@
 #include <string>
 #include <utility>
 
+#include "ui/DialogResults.h"
 #include "ui/LoadPfxWindowView.h"
 #include "util/Types.h"
 
 class CommonUtility;
 class DialogHost;
-class LoadPfxWindowControllerDelegate;
 
 // The load-PFX dialog: the customer points at an existing PFX file and gives its password;
-// the dialog opens it, makes sure it holds the expected certificate and reports to its
-// delegate. Created afresh for each opening.
+// the dialog opens it, makes sure it holds the expected certificate and hands its result to
+// the opener. Created afresh for each opening.
 class LoadPfxWindowController {
   public:
-    LoadPfxWindowController(LoadPfxWindowControllerDelegate& delegate, DialogHost& host,
-                            LoadPfxWindowView& view, const CommonUtility& util);
+    LoadPfxWindowController(DialogHost& host, LoadPfxWindowView& view, const CommonUtility& util);
 
     // Inputs, set before windowDidLoad. An expected value that is absent or "" is not
     // compared; only the issuer is compared as a distinguished name.
@@ -31,6 +30,9 @@ class LoadPfxWindowController {
     void setHexSerialToCmp(std::optional<std::string> hex) { hexSerialToCmp_ = std::move(hex); }
     const std::optional<std::string>& certHashToCmp() const { return certHashToCmp_; }
     void setCertHashToCmp(std::optional<std::string> hex) { certHashToCmp_ = std::move(hex); }
+
+    // Set once the dialog is confirmed, just before its sheet ends.
+    const std::optional<LoadPfxWindowResult>& result() const { return result_; }
 
     // Once, when the window exists.
     void windowDidLoad();
@@ -47,7 +49,7 @@ class LoadPfxWindowController {
     std::optional<std::string> firstProblem(const std::string& pwd, StringMap& certInfo) const;
     void endSheet(int sheetResult);
 
-    LoadPfxWindowControllerDelegate& delegate_;
+    std::optional<LoadPfxWindowResult> result_;
     DialogHost& host_;
     LoadPfxWindowView& view_;
     const CommonUtility& util_;

@@ -5,7 +5,6 @@
 #include "crypto/RSAUtility.h"
 #include "ui/DialogHost.h"
 #include "ui/PfxFailureSentence.h"
-#include "ui/SavePfxWindowControllerDelegate.h"
 #include "util/CommonUtility.h"
 
 namespace {
@@ -16,10 +15,9 @@ bool isBlank(const std::optional<std::string>& text) {
 
 }  // namespace
 
-SavePfxWindowController::SavePfxWindowController(SavePfxWindowControllerDelegate& delegate,
-                                                 DialogHost& host, SavePfxWindowView& view,
+SavePfxWindowController::SavePfxWindowController(DialogHost& host, SavePfxWindowView& view,
                                                  const CommonUtility& util)
-    : delegate_(delegate), host_(host), view_(view), util_(util) {}
+    : host_(host), view_(view), util_(util) {}
 
 void SavePfxWindowController::windowDidLoad() {
     if (isBlank(pfxFilePath_)) pfxFilePath_ = util_.getUserHomePath();
@@ -72,7 +70,7 @@ void SavePfxWindowController::btnOKOnClick() {
         host_.showError(withPfxWriteFailure(ui_text::kSaveFailed, saved));
         return;
     }
-    delegate_.getSavePfxWindowData(*pfxFilePath_, *pfxFileName_, pfxFilePwd_);
+    result_ = SavePfxWindowResult{*pfxFilePath_, *pfxFileName_, pfxFilePwd_};
     endSheet(kSheetConfirmed);
 }
 

@@ -4,20 +4,19 @@
 #include <string>
 #include <utility>
 
+#include "ui/DialogResults.h"
 #include "ui/PfxPasswordRules.h"
 #include "ui/SavePfxWindowView.h"
 
 class CommonUtility;
 class DialogHost;
-class SavePfxWindowControllerDelegate;
 
 // The save-PFX dialog: the customer chooses where a newly issued certificate is written and
-// the password that protects it; the dialog checks both, writes the file and reports to its
-// delegate. Created afresh for each opening.
+// the password that protects it; the dialog checks both, writes the file and hands its result to
+// the opener. Created afresh for each opening.
 class SavePfxWindowController {
   public:
-    SavePfxWindowController(SavePfxWindowControllerDelegate& delegate, DialogHost& host,
-                            SavePfxWindowView& view, const CommonUtility& util);
+    SavePfxWindowController(DialogHost& host, SavePfxWindowView& view, const CommonUtility& util);
 
     // Inputs, set before windowDidLoad. Without a private key (nothing or "") the key is
     // looked up in the private key cache.
@@ -34,6 +33,9 @@ class SavePfxWindowController {
     const std::optional<std::string>& b64PrivateKey() const { return b64PrivateKey_; }
     void setB64PrivateKey(std::optional<std::string> key) { b64PrivateKey_ = std::move(key); }
 
+    // Set once the dialog is confirmed, just before its sheet ends.
+    const std::optional<SavePfxWindowResult>& result() const { return result_; }
+
     // Once, when the window exists: proposes the path and empties the password fields.
     void windowDidLoad();
     void btnBrowserFilePathOnClick();
@@ -47,7 +49,7 @@ class SavePfxWindowController {
                                             const std::string& confirmation) const;
     void endSheet(int sheetResult);
 
-    SavePfxWindowControllerDelegate& delegate_;
+    std::optional<SavePfxWindowResult> result_;
     DialogHost& host_;
     SavePfxWindowView& view_;
     const CommonUtility& util_;

@@ -2,13 +2,12 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 
 #include "crypto/CryptoResult.h"
 #include "crypto/RSAUtility.h"
+#include "support/Child.h"
 #include "support/FakeDesktop.h"
 #include "support/OpensslTool.h"
 
@@ -82,16 +81,13 @@ TEST_F(Csr, AKeyThatCannotBeCachedFailsTheRequestAndLeavesNothing) {
     // A full disk: the child may write no file longer than 1 KiB, so the key's write fails
     // half-way (SIGXFSZ ignored, the write returns EFBIG). A read-only folder would not stop
     // root; the service tests also put a file where the folder should be.
-    pid_t child = fork();
-    if (child == 0) {
+    const ChildRun run = inChild([&] {
         signal(SIGXFSZ, SIG_IGN);
         rlimit limit{1024, 1024};
         setrlimit(RLIMIT_FSIZE, &limit);
-        _exit(rsa.createCSR("A123456789-00", 2048, csr, key) == crypto_result::kCsrKeyNotStored);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+        return std::to_string(rsa.createCSR("A123456789-00", 2048, csr, key));
+    });
+    EXPECT_EQ(run.answer, std::to_string(crypto_result::kCsrKeyNotStored));
     EXPECT_TRUE(cache().empty());
 
     EXPECT_EQ(rsa.createCSR("", 2048, csr, key), crypto_result::kCsrNoCommonName);

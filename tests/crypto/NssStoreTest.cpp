@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -9,6 +8,7 @@
 #include "crypto/NssStore.h"
 #include "crypto/StoreResult.h"
 #include "platform/Process.h"
+#include "support/Child.h"
 #include "support/NssTool.h"
 #include "support/OpensslTool.h"
 #include "support/TestPki.h"
@@ -25,32 +25,32 @@ class NssStoreTest : public testing::Test {
         TestPki* by;  // the one that issued it
         std::vector<std::string> caPrints;
     };
-    // The current certificate, valid from now; the others from long before it.
+    // The current certificate is valid from now; the others from long before it.
     static void SetUpTestSuite() {
         pki = new TestPki();
         otherPki = new TestPki("Other");
         const std::string holder = "/CN=A123456789-00/O=Test Bank", before = "20250101000000Z";
-        auto make = [&](Issued& issued, TestPki& by, const std::string& subject,
-                        const std::string& serial) {
-            issued.cert = by.issueStartingAt(by.newRequest(subject, issued.key), serial, before);
-            issued.by = &by;
-            issued.sha1 = NssTool::fingerprint(issued.cert);
-            issued.caPrints = {NssTool::fingerprint(by.issuingCert()),
-                               NssTool::fingerprint(by.rootCert())};
+        auto issued = [](TestPki& by, const std::string& key, const std::string& cert) {
+            return Issued{
+                key,
+                cert,
+                NssTool::fingerprint(cert),
+                &by,
+                {NssTool::fingerprint(by.issuingCert()), NssTool::fingerprint(by.rootCert())}};
         };
-        const std::string request = pki->newRequest(holder, current.key);
-        current.cert = pki->issue(request, "0x21");
-        current.sha1 = NssTool::fingerprint(current.cert);
-        current.by = pki;
-        current.caPrints = {NssTool::fingerprint(pki->issuingCert()),
-                            NssTool::fingerprint(pki->rootCert())};
-        make(older, *pki, holder, "0x20");
-        sameKeyOlder = current;
-        sameKeyOlder.cert = pki->issueStartingAt(request, "0x1f", before);
-        sameKeyOlder.sha1 = NssTool::fingerprint(sameKeyOlder.cert);
-        make(otherAccount, *pki, "/CN=A123456789-01/O=Test Bank", "0x22");  // same ID number
-        make(stranger, *pki, "/CN=B223456789-00/O=Test Bank", "0x23");
-        make(otherIssuer, *otherPki, holder, "0x24");
+        auto earlier = [&](TestPki& by, const std::string& subject, const std::string& serial) {
+            std::string key;
+            const std::string request = by.newRequest(subject, key);
+            return issued(by, key, by.issueStartingAt(request, serial, before));
+        };
+        std::string key;
+        const std::string request = pki->newRequest(holder, key);
+        current = issued(*pki, key, pki->issue(request, "0x21"));
+        sameKeyOlder = issued(*pki, key, pki->issueStartingAt(request, "0x1f", before));
+        older = earlier(*pki, holder, "0x20");
+        otherAccount = earlier(*pki, "/CN=A123456789-01/O=Test Bank", "0x22");  // same ID number
+        stranger = earlier(*pki, "/CN=B223456789-00/O=Test Bank", "0x23");
+        otherIssuer = earlier(*otherPki, holder, "0x24");
     }
     static void TearDownTestSuite() {
         delete pki;
@@ -89,77 +89,60 @@ class NssStoreTest : public testing::Test {
 
 TEST_F(NssStoreTest, ImportsIntoRealDatabasesAsCertutilThenSeesThem) {
     const std::string primary = "Primär-Pw1";
-    using Held = std::vector<const Issued*>;
-    const struct {
+    struct Case {
         const char* name;
-        Held held;               // put there by pk12util first, each with its key
-        std::string dbPassword;  // the store's primary password
-        std::optional<std::string> answer;
-        std::string pfxPassword, given, option;
-        int expected;
-        int keys;
-    } cases[] = {
-        {"fresh, AES", {}, "", {}, "pw", "pw", "", kOk, 1},
-        {"fresh, legacy RC2 and 3DES", {}, "", {}, "pw", "pw", "-legacy", kOk, 1},
-        {"fresh, non-ASCII password", {}, "", {}, "密碼Pw-1", "密碼Pw-1", "", kOk, 1},
-        {"same certificate there", {&current}, "", {}, "pw", "pw", "", kOk, 1},
-        {"older one of the holder goes with its key", {&older}, "", {}, "pw", "pw", "", kOk, 1},
-        {"older one for the same key goes, the key stays",
-         {&sameKeyOlder},
-         "",
-         {},
-         "pw",
-         "pw",
-         "",
-         kOk,
-         1},
-        {"only the holder's older one goes",
-         {&older, &otherAccount, &stranger, &otherIssuer},
-         "",
-         {},
-         "pw",
-         "pw",
-         "",
-         kOk,
-         4},
-        {"primary password", {}, primary, primary, "pw", "pw", "", kOk, 1},
-        {"wrong primary password", {}, primary, "primär-pw1", "pw", "pw", "", kWrongPassword, 0},
-        {"primary password cancelled", {}, primary, {}, "pw", "pw", "", kNoPassword, 0},
-        {"wrong PFX password", {}, "", {}, "pw", "PW", "", kWrongPfxPassword, 0},
-        {"wrong PFX password, legacy", {}, "", {}, "pw", "", "-legacy", kWrongPfxPassword, 0},
-        {"PFX without key", {}, "", {}, "pw", "pw", "-nokeys", kNoKeyInPfx, 0},
-        {"PFX without key leaves the older one",
-         {&older},
-         "",
-         {},
-         "pw",
-         "pw",
-         "-nokeys",
-         kNoKeyInPfx,
-         1},
+        std::vector<const Issued*> held = {};   // put there by pk12util first, each with its key
+        std::string db = "";                    // the store's primary password
+        std::optional<std::string> typed = {};  // the answer to its prompt
+        std::string pfxPassword = "pw", given = "pw", option = "";
+        int rc = kOk;
+    };
+    const Case cases[] = {
+        {.name = "fresh, AES"},
+        {.name = "fresh, legacy RC2 and 3DES", .option = "-legacy"},
+        {.name = "fresh, non-ASCII password", .pfxPassword = "密碼Pw-1", .given = "密碼Pw-1"},
+        {.name = "same certificate there", .held = {&current}},
+        {.name = "older one of the holder goes with its key", .held = {&older}},
+        {.name = "older one for the same key goes, the key stays", .held = {&sameKeyOlder}},
+        {.name = "only the holder's older one goes",
+         .held = {&older, &otherAccount, &stranger, &otherIssuer}},
+        {.name = "primary password", .db = primary, .typed = primary},
+        {.name = "wrong primary password", .db = primary, .typed = "x", .rc = kWrongPassword},
+        {.name = "primary password cancelled", .db = primary, .rc = kNoPassword},
+        {.name = "wrong PFX password", .given = "PW", .rc = kWrongPfxPassword},
+        {.name = "wrong PFX password, legacy",
+         .given = "",
+         .option = "-legacy",
+         .rc = kWrongPfxPassword},
+        {.name = "PFX without key", .option = "-nokeys", .rc = kNoKeyInPfx},
+        {.name = "PFX without key leaves the older one",
+         .held = {&older},
+         .option = "-nokeys",
+         .rc = kNoKeyInPfx},
     };
     const std::set<const Issued*> superseded = {&older, &sameKeyOlder};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string dir = newDb(c.dbPassword);
+        const std::string dir = newDb(c.db);
         std::multiset<std::string> expected;
-        int removed = 0;
+        int removed = 0, keys = c.rc == kOk;  // every certificate left came with its key
         for (const Issued* held : c.held) {
             NssTool::importPfx(dir, pfxFile(*held, "pw"), "pw");
-            if (c.expected == kOk && superseded.count(held) != 0) {
+            if (c.rc == kOk && superseded.count(held) != 0) {
                 ++removed;
             } else if (held != &current) {
                 expected.insert(held->sha1);
+                ++keys;
             }
             expected.insert(held->caPrints.begin(), held->caPrints.end());
         }
         prompts = 0;
         const Bytes der = OpensslTool::readFile(pfxFile(current, c.pfxPassword, c.option));
-        EXPECT_EQ(importInto(dir, der, c.given, c.answer), c.expected);
-        EXPECT_EQ(prompts, c.dbPassword.empty() ? 0 : 1);  // asked once for import and check
+        EXPECT_EQ(importInto(dir, der, c.given, c.typed), c.rc);
+        EXPECT_EQ(prompts, c.db.empty() ? 0 : 1);  // asked once for import and check
         EXPECT_EQ(result.removed, removed);
         EXPECT_FALSE(result.supersededLeft);
-        if (c.expected == kOk) {
+        if (c.rc == kOk) {
             EXPECT_EQ(result.certSha1, current.sha1);
             expected.insert(current.sha1);
             expected.insert(current.caPrints.begin(), current.caPrints.end());
@@ -169,7 +152,7 @@ TEST_F(NssStoreTest, ImportsIntoRealDatabasesAsCertutilThenSeesThem) {
         EXPECT_EQ(std::set<std::string>(listed.begin(), listed.end()),
                   std::set<std::string>(expected.begin(), expected.end()));
         EXPECT_EQ(listed.size(), std::set<std::string>(listed.begin(), listed.end()).size());
-        EXPECT_EQ(NssTool::keyCount(dir, c.dbPassword).value_or(0), c.keys);
+        EXPECT_EQ(NssTool::keyCount(dir, c.db).value_or(0), keys);
     }
 }
 
@@ -183,23 +166,12 @@ TEST_F(NssStoreTest, VerificationWantsTheKeyNotJustTheCertificate) {
     EXPECT_EQ(store.verify(current.sha1), kNotVerified);
 }
 
-// Root writes through any file mode, so under root the work runs in a child that gave root
-// up; the result comes back through a pipe.
+// Root writes through any file mode, so under root the work runs in a child that gave root up.
 int unprivileged(const std::function<int()>& work) {
     if (geteuid() != 0) return work();
-    int fds[2];
-    if (pipe(fds) != 0) return -1;
-    const pid_t pid = fork();
-    if (pid == 0) {
-        int rc = setgid(65534) == 0 && setuid(65534) == 0 ? work() : -2;
-        _exit(write(fds[1], &rc, sizeof rc) == sizeof rc ? 0 : 1);
-    }
-    close(fds[1]);
-    int rc = -3;
-    if (read(fds[0], &rc, sizeof rc) != sizeof rc) rc = -4;
-    close(fds[0]);
-    waitpid(pid, nullptr, 0);
-    return rc;
+    const ChildRun run = inChild(
+        [&] { return std::to_string(setgid(65534) == 0 && setuid(65534) == 0 ? work() : -2); });
+    return run.answer.empty() ? -1 : std::stoi(run.answer);
 }
 
 TEST_F(NssStoreTest, WritesNeitherALockedStoreNorAFolderWithoutDatabase) {

@@ -17,7 +17,7 @@ struct OpenDialogs {
     explicit OpenDialogs(GuiHarness& gui) : gui(gui) {}
 
     QDialog* open(const QString& kind) {
-        auto done = [this](int result) { results.push_back(result); };
+        auto done = [this](int result, const auto&...) { results.push_back(result); };
         if (kind == "save") controller.showSavePfxWindow("", "", done);
         if (kind == "load") controller.showLoadPfxWindow("", "", "", "", done);
         if (kind == "change") controller.showChgPfxPwdWindow(done);
@@ -144,7 +144,7 @@ void SmokeTest::browserDialogSelectsAsItsControllerSays() {
     GuiHarness gui;
     OpenDialogs dialogs(gui);
     auto window = gui.ports.sheets.makeDepCertWindow();
-    DepCertWindowController controller(dialogs.controller, window.host, window.view);
+    DepCertWindowController controller(window.host, window.view);
     controller.setSelectMode("S");
     controller.setBrowsersInfo({{{"bundleId", "com.google.Chrome"}, {"name", "Chrome"}},
                                 {{"bundleId", "org.mozilla.Firefox"}, {"name", "Firefox"}}});

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +8,7 @@
 
 #include "platform/BundleIds.h"
 #include "platform/XdgDesktop.h"
+#include "support/Child.h"
 #include "support/OpensslTool.h"
 #include "support/TempDir.h"
 
@@ -24,11 +23,7 @@ class XdgSession {
   public:
     // What `probe` answers in a fresh child whose HOME, XDG folders and PATH point here.
     std::string ask(const std::function<std::string(XdgDesktop&)>& probe) const {
-        int fds[2];
-        if (pipe(fds) != 0) return "<no pipe>";
-        const pid_t child = fork();
-        if (child == 0) {
-            close(fds[0]);
+        const ChildRun run = inChild([&] {
             setenv("HOME", home.c_str(), 1);
             setenv("XDG_CONFIG_DIRS", root.file("etc/xdg").c_str(), 1);
             setenv("XDG_DATA_DIRS", root.file("usr/share").c_str(), 1);
@@ -40,21 +35,10 @@ class XdgSession {
             unsetenv("DISPLAY");
             setenv("PATH", (root.file("bin") + ":" + std::getenv("PATH")).c_str(), 1);
             XdgDesktop desktop;
-            const std::string answer = probe(desktop);
-            const bool written = ::write(fds[1], answer.data(), answer.size()) ==
-                                 static_cast<ssize_t>(answer.size());
-            close(fds[1]);
-            std::exit(written ? 0 : 1);
-        }
-        close(fds[1]);
-        std::string answer;
-        char buf[4096];
-        for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) answer.append(buf, n);
-        close(fds[0]);
-        int status = -1;
-        waitpid(child, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-        return answer;
+            return probe(desktop);
+        });
+        EXPECT_TRUE(run.ended()) << run.status;
+        return run.answer;
     }
 
     void write(const std::string& relative, const std::string& text) const {
@@ -85,9 +69,6 @@ TEST(XdgDesktop, DesktopAndDownloadFoldersComeFromUserDirs) {
         std::string userDirs, folders;
     } cases[] = {
         {"", home + "|" + home + "/Desktop|" + home + "/Downloads"},
-        {"# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/桌面\"\n"
-         "XDG_DOWNLOAD_DIR=\"$HOME/下載\"\n",
-         home + "|" + home + "/桌面|" + home + "/下載"},
         // The home folder itself is no download folder.
         {"XDG_DESKTOP_DIR=\"/srv/desk/\"\nXDG_DOWNLOAD_DIR=\"$HOME/\"\n",
          home + "|/srv/desk|" + home + "/Downloads"},
@@ -102,24 +83,20 @@ TEST(XdgDesktop, DesktopAndDownloadFoldersComeFromUserDirs) {
     }
 }
 
-TEST(XdgDesktop, DefaultHttpsHandlerFollowsTheLookupOrder) {
+TEST(XdgDesktop, DefaultHttpsHandlerNamesTheBrowserOfTheDefaultEntry) {
     const XdgSession session;
     auto handler = [&] {
         return session.ask([](XdgDesktop& d) { return d.defaultHttpsHandler().value_or("-"); });
     };
     EXPECT_EQ(handler(), "-");
     const std::string browser = session.script("browser", "exit 0") + " %u";
-    for (const char* id : {"firefox-esr.desktop", "chromium.desktop", "org.gnome.Epiphany.desktop"})
+    for (const char* id : {"chromium.desktop", "org.gnome.Epiphany.desktop"})
         session.installEntry("usr/share", id, id, browser);
+    // Which entry is the default is GIO's to find; the browser it stands for is ours to know.
     session.write("etc/xdg/mimeapps.list",
                   "[Default Applications]\nx-scheme-handler/https=chromium.desktop\n");
     EXPECT_EQ(handler(), bundle_id::kChrome);
-    // A desktop-specific list in the user's folder comes first; entries not installed are passed.
-    session.write(
-        "home/.config/gnome-mimeapps.list",
-        "[Default Applications]\nx-scheme-handler/https=missing.desktop;firefox-esr.desktop;\n");
-    EXPECT_EQ(handler(), bundle_id::kFirefox);
-    session.write("home/.config/gnome-mimeapps.list",
+    session.write("etc/xdg/mimeapps.list",
                   "[Default Applications]\nx-scheme-handler/https=org.gnome.Epiphany.desktop\n");
     EXPECT_EQ(handler(), "org.gnome.Epiphany.desktop");
 }
@@ -153,7 +130,6 @@ TEST(XdgDesktop, FindsBrowsersAndKnowsSnapAndFlatpakPackages) {
         {"usr/share", "firefox.desktop", "env A=1 /opt/snap/bin/firefox %u", "",
          bundle_id::kFirefox, "usr/share/applications/firefox.desktop|Firefox||Firefox|-"},
         {"usr/share", "firefox.desktop", "<bin>/firefox %u", "", bundle_id::kSafari, "-"},
-        {"usr/share", "other.desktop", "<bin>/firefox %u", "", "other.desktop", "-"},
     };
     for (const auto& c : cases) {
         const XdgSession session;

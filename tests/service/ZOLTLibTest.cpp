@@ -41,6 +41,9 @@ TEST_F(ZOLTLibOffline, HostileConfiguredPfxPathsGiveNoDefaultPath) {
     std::filesystem::create_directory_symlink("/tmp", home + "/out");
     std::filesystem::create_directory(home + "/in");
     std::filesystem::create_directory_symlink(home + "/in", home + "/link");
+    // A neighbour whose name starts like the home folder's is still outside it.
+    std::filesystem::create_directory(home + "-old");
+    std::filesystem::create_directory_symlink(home + "-old", home + "/neighbour");
     const struct {
         std::string folder, file;
         std::optional<std::string> expected;
@@ -52,6 +55,7 @@ TEST_F(ZOLTLibOffline, HostileConfiguredPfxPathsGiveNoDefaultPath) {
         {"#userHome#/link/", "#userId#.pfx", home + "/link/A123456789.pfx"},
         {"#userHome#/out/", "#userId#.pfx", std::nullopt},
         {"#userHome#/out/new/", "#userId#.pfx", std::nullopt},
+        {"#userHome#/neighbour/", "#userId#.pfx", std::nullopt},
         {"#userHome#/a/.hidden/", "#userId#.pfx", std::nullopt},
         {"#userHome#/", ".bashrc", std::nullopt},
         {"#userHome#\\..\\", "#userId#.pfx", std::nullopt},
@@ -74,6 +78,7 @@ TEST_F(ZOLTLibOffline, HostileConfiguredPfxPathsGiveNoDefaultPath) {
             << c.folder << c.file;
         EXPECT_EQ(client.getCurrentPfxFilePath(), c.expected.value_or("")) << c.folder << c.file;
     }
+    std::filesystem::remove(home + "-old");
     // The log says why, without the path and its ID number.
     const std::string log = desktop.logText();
     EXPECT_NE(log.find("no default PFX path: it names a hidden file or folder"), std::string::npos)

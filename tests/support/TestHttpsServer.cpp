@@ -36,7 +36,6 @@ void TestHttpsServer::listen() {
     auto dispatch = [this](const httplib::Request& rq, httplib::Response& rs) { serve(rq, rs); };
     server_->Post(".*", dispatch);
     server_->Get(".*", dispatch);
-    server_->Put(".*", dispatch);
     if (port_ == 0) {
         port_ = server_->bind_to_any_port("127.0.0.1");
     } else if (!server_->bind_to_port("127.0.0.1", port_)) {

@@ -96,12 +96,6 @@ std::string TestPki::issueStartingAt(const std::string& requestPath, const std::
     return cert;
 }
 
-std::string TestPki::issueFromText(const std::string& requestPem, const std::string& serial) {
-    const std::string request = next(".csr");
-    OpensslTool::writeFile(request, requestPem);
-    return issue(request, serial);
-}
-
 std::string TestPki::certBase64(const std::string& certPath) {
     return pemBody(OpensslTool::readText(certPath));
 }

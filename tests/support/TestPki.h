@@ -26,8 +26,6 @@ class TestPki {
     // The same, valid from `notBefore` ("20250101000000Z") instead of from now.
     std::string issueStartingAt(const std::string& requestPath, const std::string& serial,
                                 const std::string& notBefore);
-    // Issues from PEM request text (such as the one our code made).
-    std::string issueFromText(const std::string& requestPem, const std::string& serial);
 
     // Base64 (one line) of a certificate's DER, and of a PKCS#7 bundle of certificates.
     std::string certBase64(const std::string& certPath);

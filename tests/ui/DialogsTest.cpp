@@ -12,15 +12,11 @@
 #include "support/OpensslTool.h"
 #include "support/TestPki.h"
 #include "ui/ChgPfxPwdWindowController.h"
-#include "ui/ChgPfxPwdWindowControllerDelegate.h"
 #include "ui/DepCertWindowController.h"
-#include "ui/DepCertWindowControllerDelegate.h"
 #include "ui/DialogHost.h"
 #include "ui/LoadPfxWindowController.h"
-#include "ui/LoadPfxWindowControllerDelegate.h"
 #include "ui/PfxPasswordRules.h"
 #include "ui/SavePfxWindowController.h"
-#include "ui/SavePfxWindowControllerDelegate.h"
 
 namespace {
 
@@ -50,23 +46,23 @@ class ScriptedDialogHost final : public DialogHost {
     std::vector<int> sheetResults;
 };
 
-// Every delegate operation, recorded as one line.
-struct RecordingDelegate final : SavePfxWindowControllerDelegate,
-                                 LoadPfxWindowControllerDelegate,
-                                 ChgPfxPwdWindowControllerDelegate {
-    void getSavePfxWindowData(const std::string& folder, const std::string& name,
-                              const std::string& pwd) override {
-        calls.push_back("save " + folder + " " + name + " " + pwd);
+// A dialog's result as one line; "" when it has none.
+std::string handedBack(const std::optional<SavePfxWindowResult>& r) {
+    return r ? "save " + r->pfxFilePath + " " + r->pfxFileName + " " + r->pfxFilePwd : "";
+}
+std::string handedBack(const std::optional<LoadPfxWindowResult>& r) {
+    return r ? "load " + r->pfxFilePath + " " + r->pfxFilePwd + " " + r->certInfo.at("cn") : "";
+}
+std::string handedBack(const std::optional<ChgPfxPwdWindowResult>& r) {
+    return r ? "chg " + r->pfxFilePath + " " + r->pfxFilePwd : "";
+}
+std::string handedBack(const std::optional<DepCertWindowResult>& r) {
+    std::string names;
+    if (r) {
+        for (const auto& record : r->browsersInfo) names += record.at("name") + " ";
     }
-    void getLoadPfxWindowData(const std::string& path, const std::string& pwd,
-                              const StringMap& certInfo) override {
-        calls.push_back("load " + path + " " + pwd + " " + certInfo.at("cn"));
-    }
-    void getChgPwdWindowData(const std::string& path, const std::string& pwd) override {
-        calls.push_back("chg " + path + " " + pwd);
-    }
-    std::vector<std::string> calls;
-};
+    return names;
+}
 
 struct Customer {
     std::string b64Cert, keyPem;
@@ -101,7 +97,6 @@ class PfxDialogs : public testing::Test {
     FakeDesktop desktop;
     CommonUtility util{desktop};
     ScriptedDialogHost host;
-    RecordingDelegate delegate;
 };
 
 using SaveField = SavePfxWindowView::Field;
@@ -163,7 +158,7 @@ TEST_F(PfxDialogs, SaveReportsTheFirstFailedCheckAndStaysOpen) {
         {path, "abcdefg1", "abcdefg1", "憑證檔儲存失敗，請檢查並確認您的憑證檔儲存資訊"},
     };
     FakeTextView<SavePfxWindowView> view;
-    SavePfxWindowController dialog(delegate, host, view, util);
+    SavePfxWindowController dialog(host, view, util);
     dialog.setRules(PfxPasswordRules::fromConfig(
         {{"pfx.pwd.minLen", "8"}, {"pfx.pwd.digit", "Y"}, {"pfx.pwd.prompt", "至少8碼"}}));
     dialog.setB64Cert(customer().b64Cert);
@@ -181,7 +176,7 @@ TEST_F(PfxDialogs, SaveReportsTheFirstFailedCheckAndStaysOpen) {
     EXPECT_TRUE(host.sheetResults.empty());
     dialog.btnCancelOnClick();
     EXPECT_EQ(host.sheetResults, std::vector<int>{0});
-    EXPECT_TRUE(delegate.calls.empty());
+    EXPECT_EQ(handedBack(dialog.result()), "");
     EXPECT_EQ(view.text(SaveField::txtPfxPwd) + view.text(SaveField::txtPfxPwdCfm), "");
 }
 
@@ -190,7 +185,7 @@ TEST_F(PfxDialogs, SaveIntoAChosenFolderWritesTheFileHandsItBackAndClearsThePass
     std::filesystem::create_directories(folder);
     host.answers = {folder};
     FakeTextView<SavePfxWindowView> view;
-    SavePfxWindowController dialog(delegate, host, view, util);
+    SavePfxWindowController dialog(host, view, util);
     dialog.setPfxFilePath(" \t");  // blank: the home folder, and no name: "cert.pfx"
     dialog.setB64Cert(customer().b64Cert);
     dialog.setB64PrivateKey(customer().keyPem);
@@ -205,7 +200,7 @@ TEST_F(PfxDialogs, SaveIntoAChosenFolderWritesTheFileHandsItBackAndClearsThePass
     dialog.btnOKOnClick();  // a late second press changes nothing
     EXPECT_TRUE(host.errors.empty());
     EXPECT_TRUE(opens(folder + "/cert.pfx", "Pw 1"));
-    EXPECT_EQ(delegate.calls, std::vector<std::string>{"save " + folder + " cert.pfx Pw 1"});
+    EXPECT_EQ(handedBack(dialog.result()), "save " + folder + " cert.pfx Pw 1");
     EXPECT_EQ(host.sheetResults, std::vector<int>{1});
     EXPECT_EQ(view.text(SaveField::txtPfxPwd) + view.text(SaveField::txtPfxPwdCfm), "");
 }
@@ -245,7 +240,7 @@ TEST_F(PfxDialogs, LoadChecksTheFileThenHashCnSerialAndIssuerInThatOrder) {
          info["certHash"], ""},
     };
     FakeTextView<LoadPfxWindowView> view;
-    LoadPfxWindowController dialog(delegate, host, view, util);
+    LoadPfxWindowController dialog(host, view, util);
     dialog.windowDidLoad();
     EXPECT_EQ(view.text(LoadField::lblPfxFilePath), desktop.homePath());
     for (const auto& c : cases) {
@@ -264,7 +259,7 @@ TEST_F(PfxDialogs, LoadChecksTheFileThenHashCnSerialAndIssuerInThatOrder) {
         EXPECT_EQ(view.text(LoadField::lblPfxFilePath), c.path);
     }
     // Only the last case passes every check.
-    EXPECT_EQ(delegate.calls, std::vector<std::string>{"load " + pfx + " pw-1 A123456789-00"});
+    EXPECT_EQ(handedBack(dialog.result()), "load " + pfx + " pw-1 A123456789-00");
     EXPECT_EQ(host.sheetResults, std::vector<int>{1});
 }
 
@@ -283,7 +278,7 @@ TEST_F(PfxDialogs, ChangeReportsTheFirstFailureEmptiesAllPasswordsAndKeepsTheFil
          "密碼變更失敗，請檢查並確認您的憑證資訊及舊密碼正確後，再重新嘗試變更"},
     };
     FakeTextView<ChgPfxPwdWindowView> view;
-    ChgPfxPwdWindowController dialog(delegate, host, view, util);
+    ChgPfxPwdWindowController dialog(host, view, util);
     dialog.setRules(PfxPasswordRules::fromConfig({{"pfx.pwd.minLen", "8"}}));
     dialog.windowDidLoad();
     for (const auto& c : cases) {
@@ -301,7 +296,7 @@ TEST_F(PfxDialogs, ChangeReportsTheFirstFailureEmptiesAllPasswordsAndKeepsTheFil
     EXPECT_TRUE(opens(pfx, "Old-1"));
     dialog.btnCancelOnClick();
     EXPECT_EQ(host.sheetResults, std::vector<int>{0});
-    EXPECT_TRUE(delegate.calls.empty());
+    EXPECT_EQ(handedBack(dialog.result()), "");
 }
 
 using Button = DepCertWindowView::Button;
@@ -318,15 +313,6 @@ struct FakeBrowserView final : DepCertWindowView {
     void setDirectImportNote(const std::string&) override {}
     std::map<int, std::string> titles;
     std::map<int, bool> bordered;
-};
-
-struct ChosenBrowsers final : DepCertWindowControllerDelegate {
-    void getDepCertWindowData(const std::vector<StringMap>& browsersInfo) override {
-        std::string names;
-        for (const auto& record : browsersInfo) names += record.at("name") + " ";
-        calls.push_back(names);
-    }
-    std::vector<std::string> calls;
 };
 
 StringMap browser(const std::string& bundleId, const std::string& name, const char* selected) {
@@ -359,9 +345,8 @@ TEST(DepCertWindow, ClicksFollowTheModeAndOkListsSafariChromeFirefox) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.mode + " -> " + c.handedBack);
         ScriptedDialogHost host;
-        ChosenBrowsers delegate;
         FakeBrowserView view;
-        DepCertWindowController dialog(delegate, host, view);
+        DepCertWindowController dialog(host, view);
         dialog.setSelectMode(c.mode);
         dialog.setBrowsersInfo(c.browsers);
         dialog.windowDidLoad();
@@ -374,8 +359,7 @@ TEST(DepCertWindow, ClicksFollowTheModeAndOkListsSafariChromeFirefox) {
         const bool none = c.handedBack.empty();
         EXPECT_EQ(host.errors, none ? std::vector<std::string>{"未選擇任何目的瀏覽器"}
                                     : std::vector<std::string>{});
-        EXPECT_EQ(delegate.calls,
-                  none ? std::vector<std::string>{} : std::vector<std::string>{c.handedBack});
+        EXPECT_EQ(handedBack(dialog.result()), c.handedBack);
         EXPECT_EQ(host.sheetResults, none ? std::vector<int>{} : std::vector<int>{1});
     }
 }

@@ -2,11 +2,11 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 
+#include "support/Child.h"
 #include "support/FakeDesktop.h"
 #include "support/OpensslTool.h"
 #include "util/CommonUtility.h"
@@ -33,25 +33,19 @@ std::vector<std::string> entriesOf(const std::string& folder) {
 class Files : public testing::Test {
   protected:
     // A 1 MiB write in a child that may write no file longer than `limit` bytes: a real write
-    // failure, or (with SIGXFSZ left fatal) a writer killed half-way. Returns the wait status.
-    int writeBeyondLimit(const std::string& path, rlim_t limit, bool killed) {
-        pid_t child = fork();
-        if (child == 0) {
+    // failure, or (with SIGXFSZ left fatal) a writer killed half-way.
+    ChildRun writeBeyondLimit(const std::string& path, rlim_t limit, bool killed) {
+        return inChild([&] {
             signal(SIGXFSZ, killed ? SIG_DFL : SIG_IGN);
             rlimit bound{limit, limit};
             setrlimit(RLIMIT_FSIZE, &bound);
-            _exit(util.saveFile(path, Bytes(1 << 20, 'B')) ? 1 : 0);
-        }
-        int status = -1;
-        waitpid(child, &status, 0);
-        lastChild = child;
-        return status;
+            return std::string(util.saveFile(path, Bytes(1 << 20, 'B')) ? "saved" : "refused");
+        });
     }
 
     FakeDesktop desktop;
     CommonUtility util{desktop};
     std::string home = desktop.homePath();
-    pid_t lastChild = 0;
 };
 
 // The properties store of each user's PFX path and encrypted password.
@@ -97,9 +91,7 @@ TEST_F(Files, WritesAreOwnerOnlyOnNormalisedPathsAndNeverEmpty) {
 TEST_F(Files, AFailedWriteIsReportedAndLeavesThePreviousFileWhole) {
     const std::string path = home + "/customer.pfx";
     ASSERT_TRUE(util.saveFile(path, Bytes(100, 'A')));
-    const int status = writeBeyondLimit(path, 1024, false);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the oversized write must report failure";
+    EXPECT_EQ(writeBeyondLimit(path, 1024, false).answer, "refused");
     EXPECT_EQ(util.getFile(path), Bytes(100, 'A'));
     EXPECT_EQ(entriesOf(home), std::vector<std::string>{"customer.pfx"});
 }
@@ -107,10 +99,11 @@ TEST_F(Files, AFailedWriteIsReportedAndLeavesThePreviousFileWhole) {
 // What a write killed half-way left behind goes with the next write to that folder; the
 // temporary file of a writer still at work, and the user's own files, stay.
 TEST_F(Files, ANextWriteRemovesTheTemporaryFileOfAKilledOne) {
-    ASSERT_TRUE(WIFSIGNALED(writeBeyondLimit(home + "/customer.pfx", 4096, true)));
+    const ChildRun killed = writeBeyondLimit(home + "/customer.pfx", 4096, true);
+    ASSERT_TRUE(WIFSIGNALED(killed.status));
     auto names = entriesOf(home);
     ASSERT_EQ(names.size(), 1u);
-    EXPECT_EQ(names[0].rfind(".norvale-" + std::to_string(lastChild) + "-customer.pfx.", 0), 0u)
+    EXPECT_EQ(names[0].rfind(".norvale-" + std::to_string(killed.pid) + "-customer.pfx.", 0), 0u)
         << names[0];
     std::vector<std::string> kept{".bash_history.backup", ".norvale-notes", ".norvale-12x-a.AbC123",
                                   ".norvale-" + std::to_string(getpid()) + "-other.pfx.AbC123"};

@@ -81,13 +81,6 @@ TEST_F(HttpTransport, PostCarriesTheFormBodyAndOnlyTheContentTypeHeader) {
     EXPECT_EQ(seen[2].target, "/file?a=1");
 }
 
-TEST_F(HttpTransport, UnknownMethodSendsNothing) {
-    std::optional<Bytes> body = Bytes{'x'};
-    EXPECT_EQ(util.httpConnect(server->url("/api"), "PUT", {{"a", "1"}}, body), 1);
-    EXPECT_EQ(body, Bytes{'x'});
-    EXPECT_TRUE(server->received().empty());
-}
-
 // A cut-off, oversized or late answer is no answer; an error status still has its body.
 TEST_F(HttpTransport, FailuresStillReturnZeroWithWhatCameBack) {
     const HttpLimits tight{2s, 1s, 3s, 1000};
