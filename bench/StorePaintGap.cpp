@@ -14,7 +14,7 @@
 #include <filesystem>
 #include <iostream>
 
-#include "GuiTestSupport.h"
+#include "DemoCustomer.h"
 #include "platform/BundleIds.h"
 #include "support/NssTool.h"
 #include "support/OpensslTool.h"

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
 
@@ -78,6 +79,8 @@ void SmokeTest::mainWindowHasEveryOutletByName() {
     QVERIFY(!gui.child(outlet::kBtnApplyCert)->isEnabled());
     QVERIFY(!gui.child(outlet::kBtnBrowsePfxFile)->isEnabled());
     QVERIFY(gui.child(outlet::kTxtLoginPwd)->isHidden());
+    gui.ports.window.setText(outlet::kBtnLogin, "登出");
+    QCOMPARE(gui.child<QPushButton>(outlet::kBtnLogin)->text(), QString("登出"));
 }
 
 void SmokeTest::tablesReloadAndShowWholeRowsTabsGoInLoginOrderAndTheSizeIsKept() {
@@ -134,6 +137,10 @@ void SmokeTest::dialogEndsOnEscapeAndReportsLater() {
     QCOMPARE(unnamedControls(*dialog), QStringList());
     QCOMPARE(dialog->parentWidget(), &gui.ports.window);
     QCOMPARE(dialog->windowModality(), Qt::WindowModal);
+    if (kind == "agreement") {  // the page shown, and no next step before the box is ticked
+        QVERIFY(dialog->findChild<QTextBrowser*>()->toPlainText().contains("約定條款"));
+        QVERIFY(!dialog->findChild<QPushButton*>("btnNextStep")->isEnabled());
+    }
     QTest::keyClick(dialog, Qt::Key_Escape);
     QVERIFY(!dialog->isVisible());
     QVERIFY(dialogs.results.empty());  // not from inside the controller that ended the sheet

@@ -1,4 +1,5 @@
 #include <QFile>
+#include <QLineEdit>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -36,6 +37,7 @@ class StartupTest : public QObject {
   private slots:
     void waitingCheckLeavesNothingUsableAndNoAnswerIsNoUpdate();
     void crashedClientDoesNotBlockAndASecondStartRaisesTheFirst();
+    void deadServiceShowsItsMessageWhileTheWindowKeepsTurning();
 };
 
 // The service takes the connection and says nothing: the window is up with every control
@@ -88,6 +90,41 @@ void StartupTest::crashedClientDoesNotBlockAndASecondStartRaisesTheFirst() {
     QCOMPARE(second.exitStatus(), QProcess::NormalExit);
     QCOMPARE(second.exitCode(), 0);
     QTRY_COMPARE(raised.count(), 1);
+}
+
+// The login waits on a service that does not answer; meanwhile the loop runs (a timer
+// fires, the step is named, a click is dropped, a sheet's completion waits) and then the
+// service goes away.
+void StartupTest::deadServiceShowsItsMessageWhileTheWindowKeepsTurning() {
+    DeadService dead;
+    GuiHarness gui;
+    ViewController controller(gui.ports.appPorts(), dead.endpoint());
+    gui.ports.window.bind(controller);
+    gui.ports.window.show();
+    QTest::keyClicks(gui.child(outlet::kTxtUserIdNo), "A123456789");
+    QTest::keyClicks(gui.child(outlet::kTxtSecureLoginPwd), "demo1234");
+
+    QString shownLabel;
+    bool wasBusy = false, completed = false;
+    gui.ports.queue.post([&] { completed = true; });
+    QTimer::singleShot(0, [&] {
+        wasBusy = gui.ports.runtime.isBusy();
+        shownLabel = gui.ports.window.statusBar()->currentMessage();
+        QTest::mouseClick(gui.child(outlet::kBtnCrtIdno), Qt::LeftButton);
+        dead.close();
+    });
+    QTest::mouseClick(gui.child(outlet::kBtnLogin), Qt::LeftButton);
+
+    QVERIFY(wasBusy);
+    QCOMPARE(shownLabel, QString(app_text::kStepLogin));
+    QCOMPARE(gui.child<QLineEdit>(outlet::kTxtUserIdNo)->text(), QString("A123456789"));
+    QCOMPARE(gui.alerts.size(), std::size_t{1});
+    QCOMPARE(gui.alerts[0].text, std::string(app_text::kLoginFailed));
+    QVERIFY(gui.ports.window.statusBar()->currentMessage().isEmpty());
+    QVERIFY(!completed);
+    QTRY_VERIFY(completed);
+    QTest::mouseClick(gui.child(outlet::kBtnCrtIdno), Qt::LeftButton);
+    QVERIFY(gui.child<QLineEdit>(outlet::kTxtUserIdNo)->text() != QString("A123456789"));
 }
 
 QTEST_MAIN(StartupTest)
