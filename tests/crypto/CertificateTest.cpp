@@ -140,6 +140,7 @@ TEST_F(Certificates, SubjectsCompareByAttribute) {
         {"CN=A, O=Foo, Inc.", "O=Foo, Inc., CN=A", true},  // a value may hold commas
         {"CN=a", "CN=A", false},
         {"", "", false},
+        {"CN=A", "", false},
         {"no pairs here", "no pairs here", false},
         {"CN=A, junk", "CN=A, junk", true},  // "junk" is part of the value
         {"CN=A, CN=B", "CN=A", true},        // the leftmost value of a name is kept
