@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Remakes the README's screenshots, docs/main-window.png and docs/save-pfx-dialog.png: the
 # client's real windows under Xvfb against the stand-in service on a free loopback port, with
-# the demo customer A123456789 logged in and a certificate applied for.
+# the demo customer A123456789 logged in and a certificate applied for. The program is
+# scripts/screenshots/Screenshots.cpp (target gui_screenshots, built with the tests).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh

@@ -28,7 +28,7 @@ ZOLTLib& ViewController::getZOLTlib() {
     return *lib_;
 }
 
-void ViewController::step(const char* label, const std::function<void()>& work) {
+void ViewController::runStep(const char* label, const std::function<void()>& work) {
     if (gate_.isQuitting()) return;
     modally([&] { ports_.runtime.runBlocking(label, work); });
 }
@@ -48,9 +48,7 @@ void ViewController::quit() {
 std::optional<std::string> ViewController::sysCfg(const std::string& key) {
     ZOLTLib& lib = getZOLTlib();
     if (lib.getSvrCfg()) return lib.getSysCfg(key);
-    std::optional<std::string> value;
-    step(app_text::kStepConfig, [&] { value = lib.getSysCfg(key); });
-    return value;
+    return step(app_text::kStepConfig, [&key](ZOLTLib& lib) { return lib.getSysCfg(key); });
 }
 
 std::string ViewController::cn() {

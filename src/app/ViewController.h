@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "app/AlertPort.h"
@@ -98,8 +99,7 @@ class ViewController final {
     void btnBrowsePfxFileOnClick();
     int doQrySvrCertInfo(const std::string& cn);
     void renderSvrCertInfo(const StringMap& certInfo);
-    int doQryClntCertInfo(const std::string& cn) { return doQryClntCertInfo(cn, false); }
-    int doQryClntCertInfo(const std::string& cn, bool tryToLoad);
+    int doQryClntCertInfo(const std::string& cn);
     void renderClntCertInfo(const StringMap& certInfo);
     void doSelectCert();
     int doChangePfxPwd(const std::string& cn);
@@ -157,9 +157,25 @@ class ViewController final {
     const StringMap& applyCertInfo() const { return applyCertInfo_; }
 
   private:
+    // What a step that calls the service hands back. `rc` stays non-zero for a step that
+    // never ran because the application is ending.
+    struct StepReply {
+        int rc = 1;
+        std::string errMsg;
+    };
+    struct CertInfoReply : StepReply {
+        StringMap certInfo;
+    };
+    // Runs `work(lib)` as one blocking step and returns its result. The work runs off the
+    // main thread: it is handed the service client, reads its inputs from the caller's
+    // locals (named in its capture list) and sees nothing of this controller. A step asked
+    // for while the application ends does not run and gives the result's default, which for
+    // every result type used here means "nothing" or "failed" (hence no bare numbers).
+    template <class Work>
+    auto step(const char* label, Work work);
     // Runs one blocking step through the runtime; timer work that comes due meanwhile waits
     // until it has ended, so no two exchanges with the service ever overlap.
-    void step(const char* label, const std::function<void()>& work);
+    void runStep(const char* label, const std::function<void()>& work);
     long runAlert(const Alert& alert);
     // Runs `work` as modal work the customer waits for (a step) or answers (a panel, a
     // prompt): timer work that comes due meanwhile is held and runs once right after.
@@ -196,6 +212,8 @@ class ViewController final {
     void takeStoredPfx();
     // Records the user's PFX file; on failure says so, since the next start would not find it.
     bool recordPfx(const std::string& pfxPath, const std::string& password);
+    // Activates the issued certificate written at `pfxFilePath`; the service's code.
+    int activate(int certId, const std::string& pfxFilePath);
     void reportActivation(int rc, const std::string& shownPath, const char* failed,
                           const char* done, const char* reminder);
     void renderTable(const char* outletName, ZOLTDGDataSource& ds, const StringMap& certInfo,
@@ -230,3 +248,18 @@ class ViewController final {
     StringMap clntCertInfo_;  // the local certificate as last shown
     std::optional<std::string> origWindowTitle_;
 };
+
+template <class Work>
+auto ViewController::step(const char* label, Work work) {
+    using Result = std::invoke_result_t<Work&, ZOLTLib&>;
+    static_assert(!std::is_arithmetic_v<Result>,
+                  "a number has no safe default for a step that never ran: return a StepReply");
+    ZOLTLib& lib = getZOLTlib();
+    if constexpr (std::is_void_v<Result>) {
+        runStep(label, [&lib, &work] { work(lib); });
+    } else {
+        Result result{};
+        runStep(label, [&lib, &work, &result] { result = work(lib); });
+        return result;
+    }
+}

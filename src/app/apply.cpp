@@ -14,19 +14,26 @@ int ViewController::doApplyCert(const std::string& cn) {
     showUserAgreement([this, cn](int agreed) {
         if (agreed != 1) return;
         std::optional<std::string> pfxPath = sysCfg("env.userPfxFilePath");
-        std::string b64PrivateKey, b64Cert, errMsg;
-        StringMap certInfo;
-        int rc = 1;
-        step(app_text::kStepApply,
-             [&] { rc = getZOLTlib().applyCert(cn, b64PrivateKey, b64Cert, certInfo, errMsg); });
-        if (rc != 0) {
-            showErrMsg(rc, errMsg);
+        struct Issued : StepReply {
+            std::string b64PrivateKey, b64Cert;
+            StringMap certInfo;
+        };
+        Issued issued = step(app_text::kStepApply, [&cn](ZOLTLib& lib) {
+            Issued out;
+            out.rc = lib.applyCert(cn, out.b64PrivateKey, out.b64Cert, out.certInfo, out.errMsg);
+            return out;
+        });
+        if (issued.rc != 0) {
+            showErrMsg(issued.rc, issued.errMsg);
             setBtnStatus();
             return;
         }
-        applyCertInfo_ = certInfo;
+        applyCertInfo_ = issued.certInfo;
         std::string pfxPwd;
-        if (doApplyCertSaveToPfx(b64Cert, b64PrivateKey, pfxPath, pfxPwd, errMsg) != 0) return;
+        if (doApplyCertSaveToPfx(issued.b64Cert, issued.b64PrivateKey, pfxPath, pfxPwd,
+                                 issued.errMsg) != 0) {
+            return;
+        }
         backupCert(pfxPath.value_or(""));
         if (sysCfg("depCert.autoDeploy") == "Y") doDepCert(cn);
     });
@@ -38,17 +45,20 @@ int ViewController::doApplyCertSaveToPfx(const std::string& b64Cert,
                                          std::optional<std::string>& pfxFilePath,
                                          std::string& pfxFilePwd, std::string& errMsg) {
     pfxFilePwd = idno();
-    ZOLTLib& lib = getZOLTlib();
     const int certId = ZOLTLib::leadingInt(applyCertInfo_["certId"]);
     if (!pfxFilePath || pfxFilePath->empty()) {
         saveIssuedInDialog(b64Cert, b64PrivateKey, certId, false);
         return -1;
     }
     const std::string path = *pfxFilePath;
-    int rc = 1;
-    step(app_text::kStepExport,
-         [&] { rc = lib.exportCert(b64Cert, b64PrivateKey, path, pfxFilePwd, errMsg); });
-    if (rc != 0) {
+    const StepReply exported =
+        step(app_text::kStepExport, [&b64Cert, &b64PrivateKey, &path, &pfxFilePwd](ZOLTLib& lib) {
+            StepReply out;
+            out.rc = lib.exportCert(b64Cert, b64PrivateKey, path, pfxFilePwd, out.errMsg);
+            return out;
+        });
+    errMsg = exported.errMsg;
+    if (const int rc = exported.rc; rc != 0) {
         // The service has issued the certificate: it must still reach a file.
         doAlert(withPfxWriteFailure(app_text::kSaveFailed, rc));
         saveIssuedInDialog(b64Cert, b64PrivateKey, certId, false);
@@ -56,12 +66,10 @@ int ViewController::doApplyCertSaveToPfx(const std::string& b64Cert,
     }
     recordPfx(path, pfxFilePwd);
     setCurrentPfxFilePath(path);
-    int activated = 1;
-    step(app_text::kStepActivate, [&] { activated = lib.activeCert(certId, path, errMsg); });
-    reportActivation(activated, path, app_text::kApplyFailed, app_text::kApplyDone,
+    reportActivation(activate(certId, path), path, app_text::kApplyFailed, app_text::kApplyDone,
                      app_text::kApplyReminder);
     setBtnStatus();
-    doQryClntCertInfo(cn(), true);
+    doQryClntCertInfo(cn());
     return 0;
 }
 
@@ -78,12 +86,9 @@ void ViewController::saveIssuedInDialog(const std::string& b64Cert,
                 doAlert(renewal ? app_text::kRenewSaveCancelled : app_text::kSaveCancelled);
                 return;
             }
-            ZOLTLib& lib = getZOLTlib();
             const std::string& folder = result.pfxFilePath;
             if (renewal) recordPfx(folder + "/" + result.pfxFileName, result.pfxFilePwd);
-            std::string errMsg;
-            int rc = 1;
-            step(app_text::kStepActivate, [&] { rc = lib.activeCert(certId, folder, errMsg); });
+            const int rc = activate(certId, folder);
             if (renewal) {
                 reportActivation(rc, folder, app_text::kRenewFailed, app_text::kRenewDone,
                                  app_text::kRenewReminder);
@@ -92,8 +97,18 @@ void ViewController::saveIssuedInDialog(const std::string& b64Cert,
                                  app_text::kApplyReminder);
             }
             setBtnStatus();
-            doQryClntCertInfo(cn(), true);
+            doQryClntCertInfo(cn());
         });
+}
+
+int ViewController::activate(int certId, const std::string& pfxFilePath) {
+    return step(app_text::kStepActivate,
+                [certId, &pfxFilePath](ZOLTLib& lib) {
+                    StepReply out;
+                    out.rc = lib.activeCert(certId, pfxFilePath, out.errMsg);
+                    return out;
+                })
+        .rc;
 }
 
 void ViewController::reportActivation(int rc, const std::string& shownPath, const char* failed,

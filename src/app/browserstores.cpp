@@ -43,7 +43,7 @@ void ViewController::importIntoBrowserStores(const std::string& pfxPath, const s
                     app_text::fill(app_text::kPrimaryPassword, store_text::label(store)));
             });
         },
-        [this](const std::function<void()>& work) { step(app_text::kStepBrowserStores, work); });
+        [this](const std::function<void()>& work) { runStep(app_text::kStepBrowserStores, work); });
     if (!outcomes.empty()) doAlert(BrowserDeployment::message(outcomes));
 }
 
@@ -56,9 +56,10 @@ void ViewController::checkBrowserStores() {
         if (store.exists) stores.push_back(std::move(store));
     }
     if (stores.empty() || clntCertInfo_.empty()) return;
-    std::optional<StringMap> lastActive;
     const std::string name = cn();
-    step(app_text::kStepLastActive, [&] { lastActive = getZOLTlib().getLastActiveCertInfo(name); });
+    const std::optional<StringMap> lastActive =
+        step(app_text::kStepLastActive,
+             [&name](ZOLTLib& lib) { return lib.getLastActiveCertInfo(name); });
     const auto checks = BrowserDeployment::check(stores, lastActive, clntCertInfo_);
     bool storeBehind = false, pfxBehind = false;
     for (const auto& check : checks) {

@@ -24,13 +24,14 @@ void ViewController::btnBrowsePfxFileOnClick() {
 }
 
 int ViewController::doQrySvrCertInfo(const std::string& cn) {
-    StringMap certInfo;
-    std::string errMsg;
-    int rc = 1;
-    step(app_text::kStepSvrQuery, [&] { rc = getZOLTlib().qrySvrCertInfo(cn, certInfo, errMsg); });
+    const CertInfoReply found = step(app_text::kStepSvrQuery, [&cn](ZOLTLib& lib) {
+        CertInfoReply out;
+        out.rc = lib.qrySvrCertInfo(cn, out.certInfo, out.errMsg);
+        return out;
+    });
     // A refusal answers 0 without a record: the table keeps what it showed.
-    if (rc == 0 && !certInfo.empty()) renderSvrCertInfo(certInfo);
-    return rc;
+    if (found.rc == 0 && !found.certInfo.empty()) renderSvrCertInfo(found.certInfo);
+    return found.rc;
 }
 
 // A value that starts with fourteen digits is a time stamp; anything else shows as it is.
@@ -83,18 +84,18 @@ void ViewController::takeStoredPfx() {
     }
 }
 
-int ViewController::doQryClntCertInfo(const std::string& cn, bool /*tryToLoad*/) {
+int ViewController::doQryClntCertInfo(const std::string& cn) {
     ZOLTLib& lib = getZOLTlib();
     takeStoredPfx();
     const std::string path = lib.getCurrentPfxFilePath().value_or("");
     const std::string pwd = lib.getCurrentPfxFilePwd().value_or("");
-    StringMap certInfo;
-    std::string errMsg;
-    int rc = 1;
-    step(app_text::kStepClntQuery,
-         [&] { rc = lib.qryClntCertInfo(cn, path, pwd, certInfo, errMsg); });
-    if (rc == 0) {
-        renderClntCertInfo(certInfo);
+    const CertInfoReply found = step(app_text::kStepClntQuery, [&cn, &path, &pwd](ZOLTLib& lib) {
+        CertInfoReply out;
+        out.rc = lib.qryClntCertInfo(cn, path, pwd, out.certInfo, out.errMsg);
+        return out;
+    });
+    if (found.rc == 0) {
+        renderClntCertInfo(found.certInfo);
         std::error_code error;
         if (!std::filesystem::exists(lib.util().getPropertiesPath(), error)) {
             recordPfx(path, pwd);

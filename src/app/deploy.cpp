@@ -29,8 +29,8 @@ int ViewController::doDepCert(const std::string& cn) {
         pendingDeployment_ = true;
         return -1;
     }
-    std::optional<StringMap> lastActive;
-    step(app_text::kStepLastActive, [&] { lastActive = lib.getLastActiveCertInfo(cn); });
+    const std::optional<StringMap> lastActive = step(
+        app_text::kStepLastActive, [&cn](ZOLTLib& lib) { return lib.getLastActiveCertInfo(cn); });
     const std::string pwd = lib.getCurrentPfxFilePwd().value_or("");
     const auto own =
         lib.getClientCertInfo(path, pwd, field(lastActive, "cn"), field(lastActive, "issuer"),
@@ -68,8 +68,9 @@ int ViewController::deployTo(const std::vector<StringMap>& browsersInfo) {
     ZOLTLib& lib = getZOLTlib();
     const std::string path = lib.getCurrentPfxFilePath().value_or("");
     const std::string pwd = lib.getCurrentPfxFilePwd().value_or("");
-    int rc = 1;
-    step(app_text::kStepDeploy, [&] { rc = lib.deployCert(path, pwd, browsersInfo); });
+    const int rc = step(app_text::kStepDeploy, [&path, &pwd, &browsersInfo](ZOLTLib& lib) {
+                       return StepReply{lib.deployCert(path, pwd, browsersInfo), {}};
+                   }).rc;
     if (rc != 0) doAlert(app_text::kDeployFailed);
     importIntoBrowserStores(path, pwd, browsersInfo);
     return rc;

@@ -8,7 +8,7 @@
 // Keep-alive: its outcome is not looked at; the next tick tries again.
 void ViewController::doIAmAlive() {
     if (!gate_.mayRunNow(ModalGate::Timed::keepAlive)) return;
-    step(app_text::kStepKeepAlive, [this] { getZOLTlib().iAmAlive(); });
+    step(app_text::kStepKeepAlive, [](ZOLTLib& lib) { lib.iAmAlive(); });
 }
 
 void ViewController::registerEventMonitor() {

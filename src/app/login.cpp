@@ -40,13 +40,14 @@ int ViewController::doLogin() {
         doAlert(app_text::kIdEmpty);
         return -1;
     }
-    ZOLTLib& lib = getZOLTlib();
-    int rc = 1;
-    std::string errMsg;
-    step(app_text::kStepLogin, [&] { rc = lib.login(id, pwd, errMsg); });
-    if (rc != 0) {
-        doAlert(errMsg.empty() ? app_text::kLoginFailed : errMsg);
-        return rc;
+    const StepReply reply = step(app_text::kStepLogin, [&id, &pwd](ZOLTLib& lib) {
+        StepReply out;
+        out.rc = lib.login(id, pwd, out.errMsg);
+        return out;
+    });
+    if (reply.rc != 0) {
+        doAlert(reply.errMsg.empty() ? app_text::kLoginFailed : reply.errMsg);
+        return reply.rc;
     }
     setUserLogin(true);
     ports_.runtime.startRepeatingTimer(IdleWatch::kKeepAliveEverySeconds, [this] { doIAmAlive(); });
@@ -60,7 +61,7 @@ int ViewController::doLogin() {
     }
     std::string fnStatus;
     int certCount = 0, effectCertCount = 0;
-    rc = fetchFnStatus(fnStatus, certCount, effectCertCount);
+    const int rc = fetchFnStatus(fnStatus, certCount, effectCertCount);
     if (rc != 0) {
         doAlert(app_text::kNoFnStatus);
         return rc;
@@ -79,22 +80,31 @@ int ViewController::doLogin() {
 }
 
 int ViewController::doLogout() {
-    int rc = 1;
     const std::string id = idno();
-    step(app_text::kStepLogout, [&] { rc = getZOLTlib().logout(id); });
+    const int rc = step(app_text::kStepLogout, [&id](ZOLTLib& lib) {
+                       return StepReply{lib.logout(id), {}};
+                   }).rc;
     if (rc != 0) return rc;
     setUserLogin(false);
     return 0;
 }
 
 int ViewController::fetchFnStatus(std::string& fnStatus, int& certCount, int& effectCertCount) {
-    std::string errMsg;
-    int rc = 1;
+    struct Status : StepReply {
+        std::string fnStatus;
+        int certCount = 0, effectCertCount = 0;
+    };
     const std::string name = cn();
-    step(app_text::kStepFnStatus, [&] {
-        rc = getZOLTlib().getFnStatus(name, fnStatus, certCount, effectCertCount, errMsg);
+    const Status status = step(app_text::kStepFnStatus, [&name](ZOLTLib& lib) {
+        Status out;
+        out.rc =
+            lib.getFnStatus(name, out.fnStatus, out.certCount, out.effectCertCount, out.errMsg);
+        return out;
     });
-    return rc;
+    fnStatus = status.fnStatus;
+    certCount = status.certCount;
+    effectCertCount = status.effectCertCount;
+    return status.rc;
 }
 
 void ViewController::setBtnStatus() {
@@ -130,7 +140,7 @@ void ViewController::setBtnStatus(const std::string& fnStatus, int certCount, in
     }
     if (certCount > 0) doQrySvrCertInfo(cn());
     if (effectCertCount > 0 && applyDigit != '2') {
-        doQryClntCertInfo(cn(), true);
+        doQryClntCertInfo(cn());
         if (!workflowStarted_) doDepCert(cn());
     }
     if (certCount > 0) setCurrentPfxFilePath(getZOLTlib().getCurrentPfxFilePath());

@@ -43,14 +43,14 @@ int ViewController::doRenewCert(const std::string& cn) {
 }
 
 int ViewController::doRenewCertWithSign(const std::string& cn) {
-    ZOLTLib& lib = getZOLTlib();
-    std::optional<StringMap> lastActive;
-    step(app_text::kStepLastActive, [&] { lastActive = lib.getLastActiveCertInfo(cn); });
+    const std::optional<StringMap> lastActive = step(
+        app_text::kStepLastActive, [&cn](ZOLTLib& lib) { return lib.getLastActiveCertInfo(cn); });
     if (!lastActive || lastActive->empty()) {
         doAlert(app_text::kNoLastActiveCert);
         return -1;
     }
     takeStoredPfx();
+    ZOLTLib& lib = getZOLTlib();
     const std::string path = lib.getCurrentPfxFilePath().value_or("");
     const std::string pwd = lib.getCurrentPfxFilePwd().value_or("");
     const std::string issuer = field(*lastActive, "issuer");
@@ -72,41 +72,48 @@ int ViewController::doRenewCertWithSign(const std::string& cn) {
 
 int ViewController::doRenewCert(const std::string& cn, const std::string& pfxFilePath,
                                 const std::string& pfxFilePwd) {
-    ZOLTLib& lib = getZOLTlib();
-    std::string b64Cert, errMsg;
-    StringMap certInfo;
-    int rc = 1;
-    step(app_text::kStepRenew,
-         [&] { rc = lib.renewCert(cn, pfxFilePath, pfxFilePwd, b64Cert, certInfo, errMsg); });
-    if (rc != 0) {
-        showErrMsg(rc, errMsg);
-        return rc;
+    struct Renewed : StepReply {
+        std::string b64Cert;
+        StringMap certInfo;
+    };
+    const Renewed renewed =
+        step(app_text::kStepRenew, [&cn, &pfxFilePath, &pfxFilePwd](ZOLTLib& lib) {
+            Renewed out;
+            out.rc =
+                lib.renewCert(cn, pfxFilePath, pfxFilePwd, out.b64Cert, out.certInfo, out.errMsg);
+            return out;
+        });
+    if (renewed.rc != 0) {
+        showErrMsg(renewed.rc, renewed.errMsg);
+        return renewed.rc;
     }
+    const std::string& b64Cert = renewed.b64Cert;
     const std::string defaultPath = sysCfg("env.userPfxFilePath").value_or("");
     const std::string id = idno();
-    const int certId = ZOLTLib::leadingInt(field(certInfo, "certId"));
+    const int certId = ZOLTLib::leadingInt(field(renewed.certInfo, "certId"));
     // The new certificate is issued: without a file at the default path, the customer picks
     // one, with the key from the key cache.
     if (defaultPath.empty()) {
         saveIssuedInDialog(b64Cert, "", certId, true);
         return -1;
     }
-    rc = 1;
-    step(app_text::kStepExport,
-         [&] { rc = lib.exportCert(b64Cert, std::nullopt, defaultPath, id, errMsg); });
-    if (rc != 0) {
+    const StepReply exported =
+        step(app_text::kStepExport, [&b64Cert, &defaultPath, &id](ZOLTLib& lib) {
+            StepReply out;
+            out.rc = lib.exportCert(b64Cert, std::nullopt, defaultPath, id, out.errMsg);
+            return out;
+        });
+    if (const int rc = exported.rc; rc != 0) {
         doAlert(withPfxWriteFailure(app_text::kRenewSaveFailed, rc));
         saveIssuedInDialog(b64Cert, "", certId, true);
         return rc;
     }
     recordPfx(defaultPath, id);
     setCurrentPfxFilePath(defaultPath);
-    int activated = 1;
-    step(app_text::kStepActivate, [&] { activated = lib.activeCert(certId, defaultPath, errMsg); });
-    reportActivation(activated, pfxFilePath, app_text::kRenewFailed, app_text::kRenewDone,
-                     app_text::kRenewReminder);
+    reportActivation(activate(certId, defaultPath), pfxFilePath, app_text::kRenewFailed,
+                     app_text::kRenewDone, app_text::kRenewReminder);
     setBtnStatus();
-    doQryClntCertInfo(this->cn(), true);
+    doQryClntCertInfo(this->cn());
     return 0;
 }
 

@@ -44,13 +44,14 @@ void ViewController::viewDidAppear() {
 // Only the service's own verdict makes the client outdated. A check that got no answer says
 // so and offers another try: an update downloaded for a dead network helps nobody.
 void ViewController::doVersionCheck() {
-    ZOLTLib& lib = getZOLTlib();
-    int rc = service_result::kVersionNoAnswer;
     while (!gate_.isQuitting()) {
-        std::string errMsg;
-        step(app_text::kStepVersion, [&] { rc = lib.versionCheck(errMsg); });
-        if (rc == service_result::kOk) return;
-        if (rc == service_result::kVersionRefused) break;
+        const StepReply checked = step(app_text::kStepVersion, [](ZOLTLib& lib) {
+            StepReply out;
+            out.rc = lib.versionCheck(out.errMsg);
+            return out;
+        });
+        if (checked.rc == service_result::kOk) return;
+        if (checked.rc == service_result::kVersionRefused) break;
         const Alert unreachable{app_text::kInfoTitle,
                                 app_text::kServiceUnreachable,
                                 {app_text::kRetry, app_text::kQuit},
@@ -62,8 +63,8 @@ void ViewController::doVersionCheck() {
     }
     if (gate_.isQuitting()) return;
     doAlert(app_text::kOutdated);
-    std::string installer;
-    step(app_text::kStepDownload, [&] { installer = lib.dlNewClient(); });
+    const std::string installer =
+        step(app_text::kStepDownload, [](ZOLTLib& lib) { return lib.dlNewClient(); });
     if (installer.empty()) {
         doAlert(app_text::kDownloadFailed);
     } else {

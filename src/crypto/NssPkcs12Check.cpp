@@ -90,9 +90,11 @@ nss::PrivateKey decryptKey(PK11SlotInfo* slot, KeyBag& bag, Bytes& bmp, const st
     }
     nss::Arena arena(PORT_NewArena(2048));
     SECKEYEncryptedPrivateKeyInfo info{};
-    if (!arena || SEC_QuickDERDecodeItem(arena.get(), &info,
-                                         SEC_ASN1_GET(SECKEY_EncryptedPrivateKeyInfoTemplate),
-                                         &der) != SECSuccess) {
+    // The template through its getter: NSS is opened on first use, so its data cannot be
+    // referred to at link time.
+    const SEC_ASN1Template* form =
+        NSS_Get_SECKEY_EncryptedPrivateKeyInfoTemplate(nullptr, PR_FALSE);
+    if (!arena || SEC_QuickDERDecodeItem(arena.get(), &info, form, &der) != SECSuccess) {
         return nullptr;
     }
     Bytes utf8Bytes(utf8.begin(), utf8.end());

@@ -5,8 +5,9 @@
 class ZOLTDGDataSource;
 
 // A two-column table read straight from a data source: "Column1" the label, "Column2" the
-// value. The rows belong to the controller, which outlives the window; the model keeps no
-// copy, so a reload is all it takes to show what the controller put there.
+// value. The rows belong to the controller and the model keeps no copy, so a reload is all
+// it takes to show what the controller put there. The model reads them only while the event
+// loop runs, when both live; the controller goes first once the loop has ended.
 class CertTableModel final : public QAbstractTableModel {
     Q_OBJECT
 

@@ -1,11 +1,10 @@
 #include <QFile>
+#include <QLineEdit>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
-
-#include <filesystem>
 
 #include "GuiTestSupport.h"
 #include "gui/SingleInstance.h"
@@ -13,42 +12,21 @@
 
 namespace {
 
-// Every control of the window, by outlet: none may act before the version check passed.
-const char* const kControls[] = {
-    outlet::kTxtUserIdNo,         outlet::kTxtLoginPwd,  outlet::kTxtSecureLoginPwd,
-    outlet::kChkShowPwdPlainText, outlet::kBtnLogin,     outlet::kBtnCrtIdno,
-    outlet::kBtnApplyCert,        outlet::kBtnRenewCert, outlet::kBtnQrySvrCertInfo,
-    outlet::kBtnQryClntCertInfo,  outlet::kBtnChgPfxPwd, outlet::kBtnDepCert,
-    outlet::kBtnPwdHint,          outlet::kBtnUsageLink, outlet::kBtnDownloadLink,
-    outlet::kBtnBrowsePfxFile,
-};
+QStringList enabledControls(const GuiHarness& gui) {
+    QStringList enabled;
+    for (const char* name : kWindowControls) {
+        if (gui.child(name)->isEnabled()) enabled << name;
+    }
+    return enabled;
+}
 
-// The controller of a window started as the program starts it: shown first, checked after.
-struct Started : GuiHarness {
-    explicit Started(int port, const RegsvcProcess& keys)
-        : controller(ports.appPorts(), {"127.0.0.1:" + std::to_string(port),
-                                        keys.servicePublicKeyPem(), keys.trustAnchorPem()}) {
-        ports.window.bind(controller);
-        controller.viewWillAppear();
-        ports.window.show();
-    }
-    QStringList enabledControls() const {
-        QStringList enabled;
-        for (const char* name : kControls) {
-            if (child(name)->isEnabled()) enabled << name;
-        }
-        return enabled;
-    }
-    ViewController controller;
-};
-
-std::vector<std::filesystem::path> downloads(const FakeDesktop& desktop) {
-    std::vector<std::filesystem::path> files;
-    std::error_code none;
-    for (const auto& entry : std::filesystem::directory_iterator(desktop.downloadPath(), none)) {
-        files.push_back(entry.path());
-    }
-    return files;
+// The program itself, with its home and runtime folder in `runtime`.
+void startClient(QProcess& client, const TempDir& runtime) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.path()));
+    env.insert("HOME", QString::fromStdString(runtime.path()));
+    client.setProcessEnvironment(env);
+    client.start(NORVALE_CLIENT, {});
 }
 
 }  // namespace
@@ -58,99 +36,95 @@ class StartupTest : public QObject {
 
   private slots:
     void waitingCheckLeavesNothingUsableAndNoAnswerIsNoUpdate();
-    void outdatedAnswerTakesTheUpdatePathOverTheWindow();
-    void secondStartRaisesTheFirstAndEnds();
-    void lockOfACrashedClientDoesNotBlock();
-
-  private:
-    RegsvcProcess service_;
+    void crashedClientDoesNotBlockAndASecondStartRaisesTheFirst();
+    void deadServiceShowsItsMessageWhileTheWindowKeepsTurning();
 };
 
 // The service takes the connection and says nothing: the window is up with every control
-// off and the step named; then the service goes away, which is not an outdated client.
+// off and the step named; then the service goes away, which is not an outdated client, and
+// the customer quits with nothing turned on.
 void StartupTest::waitingCheckLeavesNothingUsableAndNoAnswerIsNoUpdate() {
     DeadService dead;
-    Started gui(dead.port, service_);
+    GuiHarness gui;
+    ViewController controller(gui.ports.appPorts(), dead.endpoint());
+    gui.ports.window.bind(controller);
+    controller.viewWillAppear();  // as the program starts: shown first, checked after
+    gui.ports.window.show();
     QStringList enabledMeanwhile{"not looked at"};
     QString label;
     QTimer::singleShot(0, [&] {
-        enabledMeanwhile = gui.enabledControls();
+        enabledMeanwhile = enabledControls(gui);
         label = gui.ports.window.statusBar()->currentMessage();
         dead.close();
     });
     gui.answer = [](const Alert& alert) { return static_cast<int>(alert.buttons.size()) - 1; };
-    gui.controller.viewDidLoad();
+    controller.viewDidLoad();
 
     QCOMPARE(enabledMeanwhile, QStringList{});
     QCOMPARE(label, QString(app_text::kStepVersion));
     QCOMPARE(gui.alerts.size(), std::size_t{1});
     QCOMPARE(gui.alerts[0].text, std::string(app_text::kServiceUnreachable));
     QCOMPARE(gui.alerts[0].buttons, (std::vector<std::string>{app_text::kRetry, app_text::kQuit}));
-    QVERIFY(gui.controller.isQuitting());
-    QVERIFY(downloads(gui.desktop).empty());
-    QVERIFY(gui.desktop.openedFiles.empty());
+    QVERIFY(controller.isQuitting());
+    QCOMPARE(enabledControls(gui), QStringList{});
 }
 
-void StartupTest::outdatedAnswerTakesTheUpdatePathOverTheWindow() {
-    service_.setRule("checkVersion", R"({"rtnCode": "3001", "rtnMsg": "版本過舊"})");
-    Started gui(service_.port(), service_);
-    bool windowShown = true;
-    gui.answer = [&](const Alert&) {
-        windowShown = windowShown && gui.ports.window.isVisible();
-        return 0;
-    };
-    gui.controller.viewDidLoad();
-    service_.reset();
-
-    QVERIFY(gui.said(app_text::kOutdated));
-    QVERIFY(gui.said(app_text::kDownloaded));
-    QVERIFY(windowShown);
-    QCOMPARE(gui.desktop.openedFiles.size(), std::size_t{1});
-    QCOMPARE(downloads(gui.desktop).size(), std::size_t{1});
-    QVERIFY(gui.controller.isQuitting());
-    QCOMPARE(gui.enabledControls(), QStringList{});
-}
-
-// The program itself as the second start, against this process as the first.
-void StartupTest::secondStartRaisesTheFirstAndEnds() {
+// A client killed while it ran leaves its lock file and its socket behind; the next one
+// claims past them, and the program started after it raises it and ends.
+void StartupTest::crashedClientDoesNotBlockAndASecondStartRaisesTheFirst() {
     TempDir runtime;
-    SingleInstance first(QString::fromStdString(runtime.file("norvale-cert-client")));
+    const QString base = QString::fromStdString(runtime.file("norvale-cert-client"));
+    QProcess crashed;
+    startClient(crashed, runtime);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(base + ".socket"), 60000);
+    crashed.kill();
+    QVERIFY(crashed.waitForFinished(60000));
+    QVERIFY(QFile::exists(base + ".lock"));
+
+    SingleInstance first(base);
     QVERIFY(first.claim());
     QSignalSpy raised(&first, &SingleInstance::raiseRequested);
-
     QProcess second;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.path()));
-    env.insert("HOME", QString::fromStdString(runtime.path()));
-    second.setProcessEnvironment(env);
-    second.start(NORVALE_CLIENT, {});
+    startClient(second, runtime);
     QVERIFY(second.waitForFinished(60000));
     QCOMPARE(second.exitStatus(), QProcess::NormalExit);
     QCOMPARE(second.exitCode(), 0);
     QTRY_COMPARE(raised.count(), 1);
 }
 
-// A client killed while it ran leaves its lock file and its socket behind.
-void StartupTest::lockOfACrashedClientDoesNotBlock() {
-    TempDir runtime;
-    const QString base = QString::fromStdString(runtime.file("norvale-cert-client"));
-    QProcess crashed;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.path()));
-    env.insert("HOME", QString::fromStdString(runtime.path()));
-    crashed.setProcessEnvironment(env);
-    crashed.start(NORVALE_CLIENT, {});
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(base + ".socket"), 60000);
-    crashed.kill();
-    QVERIFY(crashed.waitForFinished(60000));
-    QVERIFY(QFile::exists(base + ".lock"));
+// The login waits on a service that does not answer; meanwhile the loop runs (a timer
+// fires, the step is named, a click is dropped, a sheet's completion waits) and then the
+// service goes away.
+void StartupTest::deadServiceShowsItsMessageWhileTheWindowKeepsTurning() {
+    DeadService dead;
+    GuiHarness gui;
+    ViewController controller(gui.ports.appPorts(), dead.endpoint());
+    gui.ports.window.bind(controller);
+    gui.ports.window.show();
+    QTest::keyClicks(gui.child(outlet::kTxtUserIdNo), "A123456789");
+    QTest::keyClicks(gui.child(outlet::kTxtSecureLoginPwd), "demo1234");
 
-    SingleInstance next(base);
-    QVERIFY(next.claim());
-    QSignalSpy raised(&next, &SingleInstance::raiseRequested);
-    SingleInstance third(base);
-    QVERIFY(!third.claim());
-    QTRY_COMPARE(raised.count(), 1);
+    QString shownLabel;
+    bool wasBusy = false, completed = false;
+    gui.ports.queue.post([&] { completed = true; });
+    QTimer::singleShot(0, [&] {
+        wasBusy = gui.ports.runtime.isBusy();
+        shownLabel = gui.ports.window.statusBar()->currentMessage();
+        QTest::mouseClick(gui.child(outlet::kBtnCrtIdno), Qt::LeftButton);
+        dead.close();
+    });
+    QTest::mouseClick(gui.child(outlet::kBtnLogin), Qt::LeftButton);
+
+    QVERIFY(wasBusy);
+    QCOMPARE(shownLabel, QString(app_text::kStepLogin));
+    QCOMPARE(gui.child<QLineEdit>(outlet::kTxtUserIdNo)->text(), QString("A123456789"));
+    QCOMPARE(gui.alerts.size(), std::size_t{1});
+    QCOMPARE(gui.alerts[0].text, std::string(app_text::kLoginFailed));
+    QVERIFY(gui.ports.window.statusBar()->currentMessage().isEmpty());
+    QVERIFY(!completed);
+    QTRY_VERIFY(completed);
+    QTest::mouseClick(gui.child(outlet::kBtnCrtIdno), Qt::LeftButton);
+    QVERIFY(gui.child<QLineEdit>(outlet::kTxtUserIdNo)->text() != QString("A123456789"));
 }
 
 QTEST_MAIN(StartupTest)

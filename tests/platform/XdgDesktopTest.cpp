@@ -51,8 +51,10 @@ class XdgSession {
         chmod(root.file("bin/" + name).c_str(), 0755);
         return root.file("bin/" + name);
     }
-    void installEntry(const std::string& folder, const std::string& id, const std::string& name,
-                      const std::string& exec, const std::string& extra = "") const {
+    // An entry under usr/share unless `folder` names another; its icon is its name.
+    void installEntry(const std::string& id, const std::string& name, const std::string& exec,
+                      const std::string& extra = "",
+                      const std::string& folder = "usr/share") const {
         write(folder + "/applications/" + id, "[Desktop Entry]\nType=Application\nName=" + name +
                                                   "\nIcon=" + name + "\nExec=" + exec + "\n" +
                                                   extra);
@@ -62,95 +64,76 @@ class XdgSession {
     std::string home = root.file("home");
 };
 
-TEST(XdgDesktop, DesktopAndDownloadFoldersComeFromUserDirs) {
+// The home folder itself is no download folder.
+TEST(XdgDesktop, FoldersComeFromUserDirsAndTheDefaultHttpsHandlerNamesItsBrowser) {
     const XdgSession session;
+    auto look = [&] {
+        return session.ask([](XdgDesktop& d) {
+            return d.homePath() + "|" + d.desktopPath() + "|" + d.downloadPath() + "|" +
+                   d.defaultHttpsHandler().value_or("-");
+        });
+    };
     const std::string home = session.home;
-    const struct {
-        std::string userDirs, folders;
-    } cases[] = {
-        {"", home + "|" + home + "/Desktop|" + home + "/Downloads"},
-        // The home folder itself is no download folder.
-        {"XDG_DESKTOP_DIR=\"/srv/desk/\"\nXDG_DOWNLOAD_DIR=\"$HOME/\"\n",
-         home + "|/srv/desk|" + home + "/Downloads"},
-    };
-    for (const auto& c : cases) {
-        session.write("home/.config/user-dirs.dirs", c.userDirs);
-        EXPECT_EQ(session.ask([](XdgDesktop& d) {
-            return d.homePath() + "|" + d.desktopPath() + "|" + d.downloadPath();
-        }),
-                  c.folders)
-            << c.userDirs;
-    }
-}
-
-TEST(XdgDesktop, DefaultHttpsHandlerNamesTheBrowserOfTheDefaultEntry) {
-    const XdgSession session;
-    auto handler = [&] {
-        return session.ask([](XdgDesktop& d) { return d.defaultHttpsHandler().value_or("-"); });
-    };
-    EXPECT_EQ(handler(), "-");
+    EXPECT_EQ(look(), home + "|" + home + "/Desktop|" + home + "/Downloads|-");
+    session.write("home/.config/user-dirs.dirs",
+                  "XDG_DESKTOP_DIR=\"/srv/desk/\"\nXDG_DOWNLOAD_DIR=\"$HOME/\"\n");
     const std::string browser = session.script("browser", "exit 0") + " %u";
     for (const char* id : {"chromium.desktop", "org.gnome.Epiphany.desktop"})
-        session.installEntry("usr/share", id, id, browser);
+        session.installEntry(id, id, browser);
     // Which entry is the default is GIO's to find; the browser it stands for is ours to know.
     session.write("etc/xdg/mimeapps.list",
                   "[Default Applications]\nx-scheme-handler/https=chromium.desktop\n");
-    EXPECT_EQ(handler(), bundle_id::kChrome);
+    EXPECT_EQ(look(), home + "|/srv/desk|" + home + "/Downloads|" + bundle_id::kChrome);
     session.write("etc/xdg/mimeapps.list",
                   "[Default Applications]\nx-scheme-handler/https=org.gnome.Epiphany.desktop\n");
-    EXPECT_EQ(handler(), "org.gnome.Epiphany.desktop");
+    EXPECT_EQ(look(), home + "|/srv/desk|" + home + "/Downloads|org.gnome.Epiphany.desktop");
 }
 
 // Snap and Flatpak browsers may not read ~/.voxa; their entries say what they are.
 TEST(XdgDesktop, FindsBrowsersAndKnowsSnapAndFlatpakPackages) {
     const struct {
-        std::string folder, id, exec, extra, bundleId;
-        std::string expected;  // entry under the root|name|version|icon|sandboxed, or "-"
+        std::string id, exec, extra, bundleId;
+        std::string expected;  // version|sandboxed, or "-" when none is found
     } cases[] = {
-        {"home/.local/share", "firefox_firefox.desktop", "<bin>/firefox %u", "",
-         bundle_id::kFirefox,
-         "home/.local/share/applications/firefox_firefox.desktop|Firefox|128.5.1|Firefox|-"},
+        {"firefox_firefox.desktop", "<bin>/firefox %u", "", bundle_id::kFirefox, "128.5.1|-"},
         // --version failed: the version is unknown, which is no error.
-        {"usr/share", "chromium.desktop", "<bin>/chromium %U", "X-Flatpak=org.chromium.Chromium\n",
-         bundle_id::kChrome,
-         "usr/share/applications/chromium.desktop|Chromium||Chromium|sandboxed"},
-        {"usr/share", "firefox_firefox.desktop",
+        {"chromium.desktop", "<bin>/chromium %U", "X-Flatpak=org.chromium.Chromium\n",
+         bundle_id::kChrome, "|sandboxed"},
+        {"firefox_firefox.desktop",
          "env BAMF_DESKTOP_FILE_HINT=/var/lib/snapd/desktop/applications/firefox_firefox.desktop "
          "/snap/bin/firefox %u",
-         "X-SnapInstanceName=firefox\n", bundle_id::kFirefox,
-         "usr/share/applications/firefox_firefox.desktop|Firefox||Firefox|sandboxed"},
-        {"usr/share", "chromium_chromium.desktop", "env A=1 B=2 /snap/bin/chromium %U", "",
-         bundle_id::kChrome,
-         "usr/share/applications/chromium_chromium.desktop|Chromium||Chromium|sandboxed"},
-        {"usr/share", "org.mozilla.firefox.desktop",
+         "X-SnapInstanceName=firefox\n", bundle_id::kFirefox, "|sandboxed"},
+        {"chromium_chromium.desktop", "env A=1 B=2 /snap/bin/chromium %U", "", bundle_id::kChrome,
+         "|sandboxed"},
+        {"org.mozilla.firefox.desktop",
          "flatpak run --branch=stable --arch=x86_64 --command=firefox --file-forwarding "
          "org.mozilla.firefox @@u %u @@",
-         "", bundle_id::kFirefox,
-         "usr/share/applications/org.mozilla.firefox.desktop|Firefox||Firefox|sandboxed"},
-        {"usr/share", "firefox.desktop", "env A=1 /opt/snap/bin/firefox %u", "",
-         bundle_id::kFirefox, "usr/share/applications/firefox.desktop|Firefox||Firefox|-"},
-        {"usr/share", "firefox.desktop", "<bin>/firefox %u", "", bundle_id::kSafari, "-"},
+         "", bundle_id::kFirefox, "|sandboxed"},
+        {"firefox.desktop", "env A=1 /opt/snap/bin/firefox %u", "", bundle_id::kFirefox, "|-"},
+        {"firefox.desktop", "<bin>/firefox %u", "", bundle_id::kSafari, "-"},
     };
     for (const auto& c : cases) {
         const XdgSession session;
-        const std::string bin = session.root.file("bin");
         session.script("firefox", "echo 'Mozilla Firefox 128.5.1esr'");
         session.script("chromium", "exit 3");
         session.script("flatpak", "exit 0");
         std::string exec = c.exec;
-        if (exec.rfind("<bin>", 0) == 0) exec.replace(0, 5, bin);
+        if (exec.rfind("<bin>", 0) == 0) exec.replace(0, 5, session.root.file("bin"));
         const std::string name = c.bundleId == bundle_id::kChrome ? "Chromium" : "Firefox";
-        session.installEntry(c.folder, c.id, name, exec, c.extra);
-        const std::string root = session.root.path() + "/";
+        // The first case's entry is the user's own.
+        const bool own = &c == &cases[0];
+        session.installEntry(c.id, name, exec, c.extra, own ? "home/.local/share" : "usr/share");
+        const std::string entry = session.root.file((own ? "home/.local/share" : "usr/share") +
+                                                    std::string("/applications/") + c.id);
+        const std::string found =
+            c.expected == "-" ? "-" : entry + "|" + name + "|" + name + "|" + c.expected;
         EXPECT_EQ(session.ask([&](XdgDesktop& d) -> std::string {
             const auto app = d.findApplication(c.bundleId);
             if (!app) return "-";
-            const std::string path =
-                app->path.rfind(root, 0) == 0 ? app->path.substr(root.size()) : app->path;
-            return path + "|" + app->name + "|" + app->version + "|" + app->icon + "|" +
+            return app->path + "|" + app->name + "|" + app->icon + "|" + app->version + "|" +
                    (app->sandboxed ? "sandboxed" : "-");
         }),
-                  c.expected)
+                  found)
             << c.exec;
     }
 }
@@ -161,7 +144,7 @@ TEST(XdgDesktop, OpensAddressesWithoutAShell) {
     const std::string browser =
         session.script("browser", "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" + out +
                                       ".tmp'\nmv '" + out + ".tmp' '" + out + "'");
-    session.installEntry("usr/share", "firefox.desktop", "Firefox", browser + " --new %U");
+    session.installEntry("firefox.desktop", "Firefox", browser + " --new %U");
     const std::string hostile = "/tmp/a;$(touch " + session.root.file("pwned") + ")";
     EXPECT_EQ(session.ask([&](XdgDesktop& d) {
         const auto app = d.findApplication(bundle_id::kFirefox);

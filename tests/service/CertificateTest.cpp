@@ -99,8 +99,6 @@ TEST_F(Certificates, RefusalsGiveTheOperationsCodesAndMessages) {
     service.setRule("applyCert", R"({"rtnCode": "5504", "rtnMsg": "目前無法申請憑證"})");
     EXPECT_EQ(other.applyCert("B223456789-00", key, cert, info, errMsg), kApplicationFailed);
     EXPECT_EQ(errMsg, "目前無法申請憑證");
-    service.setRule("applyCert", R"({"mode": "garble"})");
-    EXPECT_EQ(other.applyCert("B223456789-00", key, cert, info, errMsg), kApplicationFailed);
     EXPECT_EQ(cert, "");
 }
 

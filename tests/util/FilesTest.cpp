@@ -21,17 +21,16 @@ mode_t modeOf(const std::string& path) {
     return st.st_mode & 0777;
 }
 
-std::vector<std::string> entriesOf(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 class Files : public testing::Test {
   protected:
+    std::vector<std::string> entries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(home)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
     // A 1 MiB write in a child that may write no file longer than `limit` bytes: a real write
     // failure, or (with SIGXFSZ left fatal) a writer killed half-way.
     ChildRun writeBeyondLimit(const std::string& path, rlim_t limit, bool killed) {
@@ -51,17 +50,6 @@ class Files : public testing::Test {
 // The properties store of each user's PFX path and encrypted password.
 class Properties : public Files {
   protected:
-    // Two-key triple DES under MD5 of the compiled-in key material, computed by the openssl
-    // tool from the material itself.
-    std::string opensslDes3(const std::string& plain) {
-        OpensslTool::writeFile(home + "/material", std::string("4B2F9A0C71D35E86A4C0193B7E5D2F68"));
-        OpensslTool::writeFile(home + "/plain", plain);
-        const auto digest = OpensslTool::run({"dgst", "-md5", "-r", home + "/material"});
-        return OpensslTool::run({"enc", "-des-ede-cbc", "-K", digest.value_or("").substr(0, 32),
-                                 "-iv", "0000000000000000", "-in", home + "/plain", "-base64",
-                                 "-A"})
-            .value_or("<failed>");
-    }
     void writeStore(const std::string& text) { OpensslTool::writeFile(path, text); }
     std::string readStore() { return util.getFileAsStr(path).value_or("<missing>"); }
 
@@ -79,7 +67,7 @@ TEST_F(Files, WritesAreOwnerOnlyOnNormalisedPathsAndNeverEmpty) {
     ASSERT_TRUE(util.saveFile(" " + home + "/user.pfx\t", Bytes{'n', 'e', 'w'}));
     EXPECT_EQ(util.getFileAsStr(home + "/user.pfx"), "new");
     EXPECT_EQ(modeOf(home + "/user.pfx"), 0600);
-    EXPECT_EQ(entriesOf(home), (std::vector<std::string>{".voxa", "user.pfx"}));
+    EXPECT_EQ(entries(), (std::vector<std::string>{".voxa", "user.pfx"}));
     // Empty data, a blank path or text Big5 cannot carry writes nothing and makes no folder;
     // that text goes out as Big5 is the deployment tests' (they read the page back).
     EXPECT_FALSE(util.saveFile(home + "/new/x.bin", Bytes{}));
@@ -88,61 +76,63 @@ TEST_F(Files, WritesAreOwnerOnlyOnNormalisedPathsAndNeverEmpty) {
     EXPECT_FALSE(fs::exists(home + "/new"));
 }
 
-TEST_F(Files, AFailedWriteIsReportedAndLeavesThePreviousFileWhole) {
+// A failed write leaves the previous file whole. What a write killed half-way left behind
+// goes with the next write to that folder; the temporary file of a writer still at work, and
+// the user's own files, stay.
+TEST_F(Files, AFailedWriteKeepsThePreviousFileAndANextWriteRemovesAKilledOnesTemporaryFile) {
     const std::string path = home + "/customer.pfx";
     ASSERT_TRUE(util.saveFile(path, Bytes(100, 'A')));
     EXPECT_EQ(writeBeyondLimit(path, 1024, false).answer, "refused");
     EXPECT_EQ(util.getFile(path), Bytes(100, 'A'));
-    EXPECT_EQ(entriesOf(home), std::vector<std::string>{"customer.pfx"});
-}
+    EXPECT_EQ(entries(), std::vector<std::string>{"customer.pfx"});
 
-// What a write killed half-way left behind goes with the next write to that folder; the
-// temporary file of a writer still at work, and the user's own files, stay.
-TEST_F(Files, ANextWriteRemovesTheTemporaryFileOfAKilledOne) {
-    const ChildRun killed = writeBeyondLimit(home + "/customer.pfx", 4096, true);
+    const ChildRun killed = writeBeyondLimit(path, 4096, true);
     ASSERT_TRUE(WIFSIGNALED(killed.status));
-    auto names = entriesOf(home);
-    ASSERT_EQ(names.size(), 1u);
+    auto names = entries();
+    ASSERT_EQ(names.size(), 2u);
     EXPECT_EQ(names[0].rfind(".norvale-" + std::to_string(killed.pid) + "-customer.pfx.", 0), 0u)
         << names[0];
     std::vector<std::string> kept{".bash_history.backup", ".norvale-notes", ".norvale-12x-a.AbC123",
                                   ".norvale-" + std::to_string(getpid()) + "-other.pfx.AbC123"};
     for (const auto& own : kept) OpensslTool::writeFile(home + "/" + own, std::string("mine"));
     ASSERT_TRUE(util.saveFile(home + "/properties", Bytes{'x'}));
-    kept.push_back("properties");
+    kept.insert(kept.end(), {"customer.pfx", "properties"});
     std::sort(kept.begin(), kept.end());
-    EXPECT_EQ(entriesOf(home), kept);
+    EXPECT_EQ(entries(), kept);
 }
 
-TEST_F(Files, ReadersGiveNothingForMissingFilesFoldersOrNonUtf8Text) {
-    fs::create_directory(home + "/folder");  // a stream would throw here
+// Readers never throw (a stream would on a folder); a folder by the name of a page is no
+// page: neither removal takes it, nor what is in it.
+TEST_F(Files, ReadersGiveNothingForMissingFilesFoldersOrNonUtf8TextAndRemovalTakesNoFolder) {
     OpensslTool::writeFile(home + "/bad.txt", Bytes{0xc3, 0x28});
-    for (const char* name : {"/missing", "/folder"}) {
-        EXPECT_FALSE(util.getFile(home + name).has_value()) << name;
-        EXPECT_FALSE(util.getFileAsStr(home + name).has_value()) << name;
-    }
-    EXPECT_FALSE(util.getFileAsStr(home + "/bad.txt").has_value());
     OpensslTool::writeFile(home + "/empty", std::string());
-    EXPECT_EQ(util.getFile(home + "/empty"), Bytes{});
-}
-
-// A folder by the name of a page is no page: neither removal takes it, nor what is in it.
-TEST_F(Files, RemovalTakesFilesNeverFolders) {
-    const std::string pattern = "^VOXADepCert\\.[0-9]+\\.html$";
     for (const char* name : {"VOXADepCert.1.html/page", "VOXADepCert.2.html", "VOXADepCert.x.html"})
         ASSERT_TRUE(util.saveFile(home + "/" + name, Bytes{'p'}));
-    util.removeFile(home, pattern);
-    EXPECT_EQ(entriesOf(home),
-              (std::vector<std::string>{"VOXADepCert.1.html", "VOXADepCert.x.html"}));
+    for (const char* name : {"/missing", "/VOXADepCert.1.html"}) {
+        EXPECT_FALSE(util.getFile(home + name) || util.getFileAsStr(home + name)) << name;
+    }
+    EXPECT_FALSE(util.getFileAsStr(home + "/bad.txt").has_value());
+    EXPECT_EQ(util.getFile(home + "/empty"), Bytes{});
+    util.removeFile(home, "^VOXADepCert\\.[0-9]+\\.html$");
     util.removeFile(home + "/VOXADepCert.1.html");
+    EXPECT_EQ(entries(), (std::vector<std::string>{"VOXADepCert.1.html", "VOXADepCert.x.html",
+                                                   "bad.txt", "empty"}));
     util.removeFile(home + "/VOXADepCert.x.html");
-    EXPECT_EQ(entriesOf(home), std::vector<std::string>{"VOXADepCert.1.html"});
     EXPECT_EQ(util.getFile(home + "/VOXADepCert.1.html/page"), Bytes{'p'});
+    EXPECT_EQ(entries().size(), 3u);
 }
 
+// Two-key triple DES under MD5 of the compiled-in key material, computed by the openssl tool
+// from the material itself.
 TEST_F(Properties, PasswordCipherMatchesTheOpensslToolAndRefusesMalformedText) {
+    OpensslTool::writeFile(home + "/material", std::string("4B2F9A0C71D35E86A4C0193B7E5D2F68"));
+    const auto digest = OpensslTool::run({"dgst", "-md5", "-r", home + "/material"});
     for (const std::string plain : {"A123456789", "1234567", "12345678", "密碼Pass!"}) {
-        const std::string expected = opensslDes3(plain);
+        OpensslTool::writeFile(home + "/plain", plain);
+        const std::string expected =
+            OpensslTool::run({"enc", "-des-ede-cbc", "-K", digest.value_or("").substr(0, 32), "-iv",
+                              "0000000000000000", "-in", home + "/plain", "-base64", "-A"})
+                .value_or("<failed>");
         EXPECT_EQ(util.des3cbcEncrypt(plain), expected) << plain;
         EXPECT_EQ(util.des3cbcDecrypt(util.base64Decode(expected).value_or(Bytes{})), plain);
     }
@@ -162,39 +152,35 @@ TEST_F(Properties, PasswordCipherMatchesTheOpensslToolAndRefusesMalformedText) {
     EXPECT_EQ(password, "unchanged");
 }
 
-TEST_F(Properties, RecordingReplacesOwnEntriesKeepsOthersAndDropsUnreadableLines) {
+// The ID number is the default PFX password and the browser form's password: the log shows
+// its first and last characters only, in the path too.
+TEST_F(Properties, RecordingReplacesOwnEntriesKeepsOthersAndLogsNoSecret) {
     writeStore("keep=1\nbroken line\n");
-    ASSERT_TRUE(util.saveToProperties("A123456789", "/home/a/A.pfx", "first"));
+    ASSERT_TRUE(util.saveToProperties("A123456789", "/home/a/A123456789_S.pfx", "TopSecret1"));
     ASSERT_TRUE(util.saveToProperties("B223456789", "/home/b/B.pfx", "other"));
     ASSERT_TRUE(util.saveToProperties("A123456789", "/home/a/x=y.pfx", "second"));
     EXPECT_FALSE(util.loadFromProperties("C323456789", pfx, password));
     ASSERT_TRUE(util.loadFromProperties("B223456789", pfx, password));
     EXPECT_EQ(password, "other");
     ASSERT_TRUE(util.loadFromProperties("A123456789", pfx, password));
-    EXPECT_EQ(pfx, "/home/a/x=y.pfx");
-    EXPECT_EQ(password, "second");
+    EXPECT_EQ(pfx + "|" + password, "/home/a/x=y.pfx|second");
     const std::string text = readStore();
     EXPECT_NE(text.find("keep=1\n"), std::string::npos) << text;
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 5) << text;
     EXPECT_EQ(text.back(), '\n');
     EXPECT_EQ(modeOf(path), 0600u);
-}
-
-// The ID number is the default PFX password and the browser form's password: the log shows
-// its first and last characters only, in the path too.
-TEST_F(Properties, NoPasswordCipherTextOrIdNumberIsLogged) {
-    ASSERT_TRUE(util.saveToProperties("A123456789", "/home/a/A123456789_S.pfx", "TopSecret1"));
     const std::string log = desktop.logText();
     EXPECT_NE(log.find("save to properties idno=A********9 pfxPath=/home/a/A********9_S.pfx"),
               std::string::npos)
         << log;
-    EXPECT_EQ(log.find("A123456789"), std::string::npos) << log;
-    EXPECT_EQ(log.find("TopSecret1"), std::string::npos);
-    EXPECT_EQ(log.find(util.des3cbcEncrypt("TopSecret1")), std::string::npos);
+    for (const std::string& secret :
+         {std::string("A123456789"), std::string("TopSecret1"), util.des3cbcEncrypt("TopSecret1")})
+        EXPECT_EQ(log.find(secret), std::string::npos) << secret;
 }
 
-// A line break in a value would add lines, maybe another user's, to the store.
-TEST_F(Properties, ValuesWithLineBreaksAreNeverWritten) {
+// A line break in a value would add lines, maybe another user's, to the store; a folder where
+// the store should be is reported, not thrown.
+TEST_F(Properties, ValuesWithLineBreaksAreNeverWrittenAndAFolderIsNoStore) {
     ASSERT_TRUE(util.saveToProperties("A123456789", "/p/A.pfx", "pw"));
     const std::string before = readStore();
     const std::pair<std::string, std::string> cases[] = {
@@ -207,15 +193,12 @@ TEST_F(Properties, ValuesWithLineBreaksAreNeverWritten) {
         EXPECT_FALSE(util.saveToProperties(idno, pfx, "pw")) << pfx;
         EXPECT_EQ(readStore(), before) << pfx;
     }
-}
-
-// A folder where the store should be: nothing read, the write reported, no exception.
-TEST_F(Properties, AFolderInPlaceOfTheStoreIsReportedNotThrown) {
-    std::filesystem::create_directory(path);
+    fs::remove(path);
+    fs::create_directory(path);
     EXPECT_FALSE(util.propertiesFileToDictionary(path).has_value());
     EXPECT_FALSE(util.saveToProperties("A123456789", "/p/A.pfx", "pw"));
     EXPECT_FALSE(util.loadFromProperties("A123456789", pfx, password));
-    EXPECT_TRUE(std::filesystem::is_directory(path));
+    EXPECT_TRUE(fs::is_directory(path));
 }
 
 TEST_F(Properties, FileFormatRules) {

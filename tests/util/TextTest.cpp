@@ -13,27 +13,17 @@ class Text : public testing::Test {
     CommonUtility util{desktop};
 };
 
-TEST_F(Text, FormEncodingKeepsOnlyUnreservedCharactersAndLeavesEmptyValuesBare) {
-    const std::vector<std::pair<std::string, std::string>> cases{
-        {"a b+c/d=", "a%20b%2Bc%2Fd%3D"},
-        {"%41", "%2541"},  // an escape already in the text is escaped again
-        {"AZaz09-._~", "AZaz09-._~"},
-        {"!*'();:@&=+$,/?%#[]", "%21%2A%27%28%29%3B%3A%40%26%3D%2B%24%2C%2F%3F%25%23%5B%5D"},
-        {"憑", "%E6%86%91"},
-        {std::string("a\0b", 3), "a%00b"},  // the length given, not up to a NUL
-        {"", ""},
-    };
-    for (const auto& [text, expected] : cases) EXPECT_EQ(util.urlEncode(text), expected) << text;
+// Escaping is libcurl's; what is ours is the length it is given and the bare empty value.
+TEST_F(Text, FormEncodingEscapesAllButUnreservedCharactersAndLeavesEmptyValuesBare) {
     EXPECT_EQ(util.getHttpSendData({}), "");
-    EXPECT_EQ(util.getHttpSendData({{"a", "1"}, {"b", ""}, {"csr", "AB+/="}}),
-              "a=1&b=&csr=AB%2B%2F%3D");
+    EXPECT_EQ(util.getHttpSendData({{"a", "AZaz09-._~ +/=%憑"}, {"b", ""}, {"c", {"x\0y", 3}}}),
+              "a=AZaz09-._~%20%2B%2F%3D%25%E6%86%91&b=&c=x%00y");
 }
 
 TEST_F(Text, HexIsUpperCaseAndBase64IsPaddedOneLineAndStrict) {
     EXPECT_EQ(util.hexEncode(Bytes{0x0a, 0xff}), "0AFF");
-    EXPECT_EQ(util.base64Encode(std::string_view("f")), "Zg==");
-    EXPECT_EQ(util.base64Encode(std::string_view("fo")), "Zm8=");
-    EXPECT_EQ(util.base64Encode(std::string_view("foo")), "Zm9v");
+    EXPECT_EQ(util.base64Encode(std::string_view("f")) + util.base64Encode(std::string_view("fo")),
+              "Zg==Zm8=");
     Bytes all(256);
     for (int i = 0; i < 256; ++i) all[i] = static_cast<unsigned char>(i);
     const std::string text = util.base64Encode(all);
@@ -58,65 +48,62 @@ TEST_F(Text, Big5RoundTripsTraditionalChineseAndStopsAtWhatItCannotCarry) {
 }
 
 TEST_F(Text, PathsSplitAtTheLastSlashOrNotAtAll) {
-    const struct {
-        std::string path, folder, file;
-    } cases[] = {
+    const std::string cases[][3] = {
         {"/x", "", "x"},                          // only the leading slash
-        {"/a/b/", "/a/b/", "/a/b/"},              // trailing slash: no match
-        {"plain.pfx", "plain.pfx", "plain.pfx"},  // no slash: no match
+        {"/a/b/", "/a/b/", "/a/b/"},              // trailing slash: no split
+        {"plain.pfx", "plain.pfx", "plain.pfx"},  // no slash: no split
         {"/家/憑證.pfx", "/家", "憑證.pfx"},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(util.getFolderNameFromFullPath(c.path), c.folder) << c.path;
-        EXPECT_EQ(util.getFileNameFromFullPath(c.path), c.file) << c.path;
+    for (const auto& [path, folder, file] : cases) {
+        EXPECT_EQ(util.getFolderNameFromFullPath(path) + "|" + util.getFileNameFromFullPath(path),
+                  folder + "|" + file);
     }
 }
 
-TEST_F(Text, RegexReplaceChangesEveryMatchAndGivesNothingForABadPattern) {
+// "." takes line ends in a replacement; a match is of the whole text; a pattern or a
+// replacement that does not compile gives "" and no match.
+TEST_F(Text, RegularExpressions) {
     const struct {
-        std::string text, pattern, replacement, expected;
-    } cases[] = {
-        {"a1b22c", "[0-9]+", "#", "a#b#c"},
-        {"no digits", "[0-9]+", "#", "no digits"},
-        {"ab", "(a)|(x)", "[$2]", "[]b"},  // a group that took no part is empty
-        {"-----BEGIN X-----\nAB\nCD\n-----END X-----\n",
-         "-----BEGIN X-----\\n(.*)\\n-----END X-----\\n", "$1", "AB\nCD"},
-        {"text", "([", "x", ""},  // a pattern that does not compile
-        {"text", "t", "$9", ""},  // a replacement naming a missing group
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(util.regexReplace(c.text, c.pattern, c.replacement), c.expected) << c.pattern;
-    }
-}
-
-TEST_F(Text, RegexMatchTakesOnlyTheWholeText) {
-    const struct {
-        std::string text, pattern;
+        std::string text, pattern, replacement, replaced;
         bool matches;
     } cases[] = {
-        {"20240101120000123.p8", "^[0-9]{17}\\.p8$", true},
-        {"x20240101120000123.p8", "^[0-9]{17}\\.p8$", false},
-        {"A123456789", "[A-Z][0-9]{9}", true},
-        {"A1234567890", "[A-Z][0-9]{9}", false},
-        {"anything", "([", false},
-    };
-    for (const auto& c : cases) EXPECT_EQ(util.regexMatch(c.text, c.pattern), c.matches) << c.text;
-}
-
-TEST_F(Text, XmlReadsResultCodeAndMessageFromCdataOrNothing) {
-    const struct {
-        std::string text, code, message;
-    } cases[] = {
-        {"<Root><rtnMsg>查無資料</rtnMsg></Root>", "", "查無資料"},
-        {"<Root>\n  <rtnCode><![CDATA[12]]></rtnCode><rtnMsg/>\n</Root>", "12", ""},
+        {"a1b22c", "[0-9]+", "#", "a#b#c", false},
+        {"20240101120000123.p8", "[0-9]{17}\\.p8", "x", "x", true},
+        {"x20240101120000123.p8", "^[0-9]{17}\\.p8$", "x", "x20240101120000123.p8", false},
+        {"ab", "(a)|(x)", "[$2]", "[]b", false},  // a group that took no part is empty
+        {"-----BEGIN X-----\nAB\nCD\n-----END X-----\n",
+         "-----BEGIN X-----\\n(.*)\\n-----END X-----\\n", "$1", "AB\nCD", false},
+        {"text", "([", "x", "", false},
+        {"text", "t", "$9", "", false},  // a replacement naming a missing group
     };
     for (const auto& c : cases) {
-        std::optional<std::string> code, message;
-        auto doc = util.getXmlDoc(c.text, code, message);
-        ASSERT_TRUE(doc.has_value()) << c.text;
-        EXPECT_EQ(code, c.code) << c.text;
-        EXPECT_EQ(message, c.message) << c.text;
+        EXPECT_EQ(util.regexReplace(c.text, c.pattern, c.replacement), c.replaced) << c.pattern;
+        EXPECT_EQ(util.regexMatch(c.text, c.pattern), c.matches) << c.pattern;
     }
+}
+
+TEST_F(Text, XmlReadsResultCodeAndMessageFromCdataAndValuesByXPath) {
+    std::optional<std::string> code, message;
+    ASSERT_TRUE(util.getXmlDoc("<Root><rtnMsg>查無資料</rtnMsg></Root>", code, message));
+    EXPECT_EQ(code, "");
+    EXPECT_EQ(message, "查無資料");
+    ASSERT_TRUE(util.getXmlDoc("<Root>\n <rtnCode><![CDATA[12]]></rtnCode><rtnMsg/></Root>", code,
+                               message));
+    EXPECT_EQ(*code + "|" + *message, "12|");
+    auto doc = util.getXmlDoc(std::string(
+        "<Root><cn>A123456789-00</cn><certInfo><certId>7</certId><serial>1F</serial></certInfo>"
+        "<notes/><cn2>x</cn2><cn2>later</cn2><d.e>x<f>y</f></d.e></Root>"));
+    EXPECT_EQ(util.getXPathValue(doc, "//Root/cn2"), "x");   // the first match
+    EXPECT_EQ(util.getXPathValue(doc, "//Root/d.e"), "xy");  // descendants' text joined
+    EXPECT_EQ(util.getXPathValue(doc, "//Root/missing") + util.getXPathValue(doc, "//Root/["), "");
+    EXPECT_EQ(util.getXPathValue(std::nullopt, "//Root/cn"), "");
+    // Nested structures are left out of a node's map.
+    EXPECT_EQ(util.xmlNodeToMap(doc->firstNode("//Root")),
+              (StringMap{{"cn", "A123456789-00"}, {"notes", ""}, {"cn2", "later"}}));
+    EXPECT_EQ(util.xmlNodeToMap(doc->firstNode("//Root/certInfo")),
+              (StringMap{{"certId", "7"}, {"serial", "1F"}}));
+    EXPECT_FALSE(util.xmlNodeToMap(doc->firstNode("//Root/notes")).has_value());
+    EXPECT_FALSE(util.xmlNodeToMap(XmlNode{}).has_value());
 }
 
 // A document type could expand entities or fetch files: such answers are refused whole.
@@ -126,15 +113,13 @@ TEST_F(Text, XmlUnparseableOrWithADocumentTypeLeavesOutputsUnwritten) {
     laughs += "<rtnCode>0</rtnCode><rtnMsg>";
     for (int i = 0; i < 200000; ++i) laughs += "&a;";
     laughs += "</rtnMsg></Root>";
-    const std::vector<std::optional<std::string>> cases{
+    const std::optional<std::string> cases[] = {
         std::nullopt,
         "",
         "<Root><rtnCode>0</Root>",
         "not xml",
-        "<!DOCTYPE Root><Root><rtnCode>0</rtnCode></Root>",
         "<?xml version=\"1.0\"?><!DOCTYPE Root SYSTEM \"file:///etc/passwd\"><Root><rtnCode>0"
         "</rtnCode></Root>",
-        "<!DOCTYPE Root PUBLIC \"-//x//y\" \"http://127.0.0.1:9/x.dtd\"><Root/>",
         laughs,
     };
     for (const auto& text : cases) {
@@ -147,28 +132,6 @@ TEST_F(Text, XmlUnparseableOrWithADocumentTypeLeavesOutputsUnwritten) {
     auto doc = util.getXmlDoc(
         std::string("<!-- <!DOCTYPE Root> --><Root><rtnMsg>&lt;!DOCTYPE x&gt;</rtnMsg></Root>"));
     EXPECT_EQ(util.getXPathValue(doc, "//Root/rtnMsg"), "<!DOCTYPE x>");
-}
-
-TEST_F(Text, XPathValueIsTheFirstMatchOrEmpty) {
-    auto doc = util.getXmlDoc(std::string("<Root><a>1</a><a>2</a><d.e>x<f>y</f></d.e></Root>"));
-    EXPECT_EQ(util.getXPathValue(doc, "//Root/a"), "1");
-    EXPECT_EQ(util.getXPathValue(doc, "//Root/d.e"), "xy");  // descendants' text joined
-    EXPECT_EQ(util.getXPathValue(doc, "//Root/missing"), "");
-    EXPECT_EQ(util.getXPathValue(doc, "//Root/["), "");  // not an XPath
-    EXPECT_EQ(util.getXPathValue(std::nullopt, "//Root/a"), "");
-}
-
-TEST_F(Text, XmlNodeToMapSkipsNestedStructures) {
-    auto doc = util.getXmlDoc(std::string(
-        "<Root><cn>A123456789-00</cn><certInfo><certId>7</certId><serial>1F</serial></certInfo>"
-        "<notes/><cn2>x</cn2><cn2>later</cn2></Root>"));
-    auto map = util.xmlNodeToMap(doc->firstNode("//Root"));
-    ASSERT_TRUE(map.has_value());
-    EXPECT_EQ(*map, (StringMap{{"cn", "A123456789-00"}, {"notes", ""}, {"cn2", "later"}}));
-    EXPECT_EQ(util.xmlNodeToMap(doc->firstNode("//Root/certInfo")),
-              (StringMap{{"certId", "7"}, {"serial", "1F"}}));
-    EXPECT_FALSE(util.xmlNodeToMap(doc->firstNode("//Root/notes")).has_value());
-    EXPECT_FALSE(util.xmlNodeToMap(XmlNode{}).has_value());
 }
 
 }  // namespace

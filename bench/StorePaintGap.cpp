@@ -3,7 +3,9 @@
 // figure belongs to the machine it runs on, so it is printed, never compared. The window is asked
 // to repaint every few milliseconds; what counts is the largest gap between two paints around and
 // during the import, per round and over all rounds.
-//   QT_QPA_PLATFORM=offscreen build/sanitize/tests/gui_store_paint_gap [ROUNDS]
+//   cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DNORVALE_BENCHMARKS=ON
+//   cmake --build build/bench --target gui_store_paint_gap
+//   QT_QPA_PLATFORM=offscreen build/bench/bench/gui_store_paint_gap [ROUNDS]
 #include <QElapsedTimer>
 #include <QThread>
 #include <QTimer>
@@ -12,7 +14,7 @@
 #include <filesystem>
 #include <iostream>
 
-#include "GuiTestSupport.h"
+#include "DemoCustomer.h"
 #include "platform/BundleIds.h"
 #include "support/NssTool.h"
 #include "support/OpensslTool.h"

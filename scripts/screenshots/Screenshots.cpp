@@ -6,7 +6,7 @@
 
 #include <iostream>
 
-#include "GuiTestSupport.h"
+#include "DemoCustomer.h"
 #include "gui/SavePfxWindow.h"
 
 namespace {
