@@ -130,7 +130,8 @@ class ViewController final {
     void btnDepCertOnClick();
     int doDepCert(const std::string& cn);
     int doDepCertChooseBrowser();
-    int deployTo(const std::vector<StringMap>& browsersInfo);
+    int deployTo(const std::string& path, const std::string& pwd,
+                 const std::vector<StringMap>& browsersInfo);
     // Beside the deployment page: the PFX straight into the certificate stores of the
     // browsers in blocking steps, each verified and rid of the certificates the new one
     // supersedes, with one message of how every store fared.

@@ -37,7 +37,7 @@ int ViewController::doDepCert(const std::string& cn) {
                               field(lastActive, "serial"), field(lastActive, "certHash"));
     if (own) {
         doAlert(app_text::kDeployExplain);
-        return deployTo(lib.getDefaultSelectedBrowserInfo());
+        return deployTo(path, pwd, lib.getDefaultSelectedBrowserInfo());
     }
     showLoadPfxWindow(field(lastActive, "cn").value_or(""),
                       field(lastActive, "issuer").value_or(""),
@@ -52,22 +52,26 @@ int ViewController::doDepCert(const std::string& cn) {
     return 0;
 }
 
+// The file is the one current when the browsers are asked for, not when they are chosen: another
+// dialog's completion in between (a renewal taking the stored file back) would otherwise put a
+// file the customer never chose for this deployment into the browsers.
 int ViewController::doDepCertChooseBrowser() {
-    showDepCertWindow([this](int chosen, const DepCertWindowResult& result) {
+    ZOLTLib& lib = getZOLTlib();
+    const std::string path = lib.getCurrentPfxFilePath().value_or("");
+    const std::string pwd = lib.getCurrentPfxFilePwd().value_or("");
+    showDepCertWindow([this, path, pwd](int chosen, const DepCertWindowResult& result) {
         if (chosen != 1) {
             doAlert(app_text::kCancelled);
             return;
         }
-        deployTo(result.browsersInfo);
+        deployTo(path, pwd, result.browsersInfo);
     });
     return 0;
 }
 
-// The current file into the browsers: the page, then the stores directly.
-int ViewController::deployTo(const std::vector<StringMap>& browsersInfo) {
-    ZOLTLib& lib = getZOLTlib();
-    const std::string path = lib.getCurrentPfxFilePath().value_or("");
-    const std::string pwd = lib.getCurrentPfxFilePwd().value_or("");
+// The page, then the stores directly.
+int ViewController::deployTo(const std::string& path, const std::string& pwd,
+                             const std::vector<StringMap>& browsersInfo) {
     const int rc = step(app_text::kStepDeploy, [&path, &pwd, &browsersInfo](ZOLTLib& lib) {
                        return StepReply{lib.deployCert(path, pwd, browsersInfo), {}};
                    }).rc;

@@ -1,6 +1,7 @@
 #include <filesystem>
 
 #include "WorkflowFixture.h"
+#include "support/OpensslTool.h"
 
 namespace {
 
@@ -45,9 +46,14 @@ TEST_F(Flows, EveryDialogAskedForWhileAnotherIsOpenOpensInTurn) {
     const auto pages = desktop.opened.size();
     walk("browsers load:moved.pfx");
     EXPECT_EQ(said(), (Texts{kImported, fill(kRenewDone, "~/moved.pfx"), kRenewReminder}));
-    EXPECT_EQ(desktop.opened.size(), pages + 1);
+    ASSERT_EQ(desktop.opened.size(), pages + 1);
     EXPECT_FALSE(sheets.isOpen());
     EXPECT_EQ(count("renewCert"), 1);
+    // The deployment's page holds the file its own dialog loaded, although the renewal took the
+    // stored (stranger's) file back as current before the browsers were chosen.
+    const std::string page = OpensslTool::readText(desktop.opened.back().urls.at(0).substr(7));
+    EXPECT_NE(page.find("A123456789-00"), std::string::npos);
+    EXPECT_EQ(page.find("stranger"), std::string::npos);
 }
 
 // After a renewal that deployed nothing, the store holds the old certificate: the local
