@@ -22,6 +22,7 @@ void ViewController::btnDepCertOnClick() {
 int ViewController::doDepCert(const std::string& cn) {
     ZOLTLib& lib = getZOLTlib();
     const std::string path = lib.getCurrentPfxFilePath().value_or("");
+    const std::string pwd = lib.getCurrentPfxFilePwd().value_or("");
     std::error_code error;
     // With a dialog already open (the login's own load-PFX dialog), the deployment waits for
     // that dialog's confirmation like a missing file does, instead of replacing it.
@@ -31,7 +32,6 @@ int ViewController::doDepCert(const std::string& cn) {
     }
     const std::optional<StringMap> lastActive = step(
         app_text::kStepLastActive, [&cn](ZOLTLib& lib) { return lib.getLastActiveCertInfo(cn); });
-    const std::string pwd = lib.getCurrentPfxFilePwd().value_or("");
     const auto own =
         lib.getClientCertInfo(path, pwd, field(lastActive, "cn"), field(lastActive, "issuer"),
                               field(lastActive, "serial"), field(lastActive, "certHash"));
