@@ -186,6 +186,7 @@ TEST_F(Properties, ValuesWithLineBreaksAreNeverWrittenAndAFolderIsNoStore) {
     const std::pair<std::string, std::string> cases[] = {
         {"A123456789", "/p/x.pfx\nB223456789_PfxFileName=/p/evil.pfx"},
         {"A123456789", "/p/x.pfx\rB=1"},
+        {"A123456789", "/p/x.pfx\vB=1"},
         {"A123456789", "/p/x\xe2\x80\xa8.pfx"},  // a separator the reader splits at too
         {"A1\n2", "/p/x.pfx"},
     };
