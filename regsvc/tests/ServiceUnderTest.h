@@ -1,9 +1,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -12,16 +10,17 @@
 #include "OpensslCli.h"
 #include "Registry.h"
 #include "Store.h"
+#include "support/TempDir.h"
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-struct ScratchFolder {
-    ScratchFolder() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "regsvc-XXXXXX").string();
-        path = mkdtemp(tmpl.data());
+// A field of the answer or of its certificate information; "" when it has none.
+inline std::string get(const Answer& answer, const std::string& name) {
+    for (const auto* fields : {&answer.fields, &answer.certInfo}) {
+        for (const auto& [key, value] : *fields) {
+            if (key == name) return value;
+        }
     }
-    ~ScratchFolder() { std::filesystem::remove_all(path); }
-    std::string path;
-};
+    return "";
+}
 
 // The service's rules from its demo configuration, with state in a folder and no network in
 // between: what arrives here has already left the envelope.
@@ -42,19 +41,11 @@ class ServiceUnderTest {
     Answer login(const std::string& id, const std::string& password, bool futures = false) {
         Answer answer =
             registry_->handle({"doLogin", futures, std::nullopt, {{"id", id}, {"pwd", password}}});
-        if (answer.rtnCode == "0") sessionId_ = field(answer, "sessionId");
+        if (answer.rtnCode == "0") sessionId_ = get(answer, "sessionId");
         return answer;
     }
     Answer call(const std::string& action, std::map<std::string, std::string> params) {
         return registry_->handle({action, false, sessionId_, std::move(params)});
-    }
-    static std::string field(const Answer& answer, const std::string& name) {
-        for (const auto* fields : {&answer.fields, &answer.certInfo}) {
-            for (const auto& [key, value] : *fields) {
-                if (key == name) return value;
-            }
-        }
-        return "";
     }
 
   private:
@@ -69,12 +60,9 @@ class ServiceUnderTest {
 class LoggedIn : public testing::Test {
   protected:
     LoggedIn() { service.login("A123456789", "demo1234"); }
-    static std::string get(const Answer& a, const std::string& name) {
-        return ServiceUnderTest::field(a, name);
-    }
 
-    ScratchFolder folder;
-    OpensslCli tool{folder.path};
-    ServiceUnderTest service{folder.path};
+    TempDir folder;
+    OpensslCli tool{folder.path()};
+    ServiceUnderTest service{folder.path()};
     const std::string cn = "A123456789-00";
 };

@@ -23,12 +23,6 @@ TEST_F(Flows, LocalQueryFindsRecordsAndAsksForTheFile) {
     walk("query");
     EXPECT_FALSE(sheets.isOpen());
     EXPECT_EQ(properties().count("A123456789_PfxFileName"), 0u);
-
-    // A stored password that no longer opens the file: the customer gives the right one.
-    walk("stale query load:A123456789_S.pfx");
-    EXPECT_EQ(storedPassword(), "A123456789");
-    EXPECT_EQ(view.table(outlet::kTvClntCertInfo).size(), 5u);
-    EXPECT_TRUE(said().empty());  // status 00: nothing to propose
 }
 
 // Dialogs asked for while another is open wait their turn and each completion runs: the local
@@ -65,18 +59,18 @@ TEST_F(Flows, BrowserStoreBehindARenewalIsReportedAndRedeployed) {
     take();
     walk("query");
     const std::string row = "瀏覽器憑證=Chrome／Chromium：";
-    EXPECT_EQ(view.table(outlet::kTvClntCertInfo).back(),
+    EXPECT_EQ(view.tables[outlet::kTvClntCertInfo].back(),
               row + "僅有您較舊的憑證，瀏覽器中的憑證不是最新，請重新執行瀏覽器憑證安裝");
     EXPECT_EQ(said(), (Texts{kOfferRedeploy, kDeployExplain, kImportedReplacing}));
     walk("query");
-    EXPECT_EQ(view.table(outlet::kTvClntCertInfo).back(),
+    EXPECT_EQ(view.tables[outlet::kTvClntCertInfo].back(),
               row + "已安裝有效憑證，與伺服器端有效憑證及本機憑證檔一致");
 
     // Without the direct import the query is the plain one: no store row, no extra call.
     lib().setSysCfg("depCert.directImport", "N");
     const int lookups = count("qryLastActiveCert");
     walk("query");
-    EXPECT_EQ(view.table(outlet::kTvClntCertInfo).size(), 5u);
+    EXPECT_EQ(view.tables[outlet::kTvClntCertInfo].size(), 5u);
     EXPECT_TRUE(said().empty());
     EXPECT_EQ(count("qryLastActiveCert"), lookups);
 }

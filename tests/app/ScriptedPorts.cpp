@@ -108,13 +108,10 @@ void ScriptedSheets::press(const char* kind, const std::optional<std::string>& a
     settle();
 }
 
-void ScriptedSheets::savePfx(const std::string& pwd, const std::string& confirmation,
-                             const std::optional<std::string>& at) {
+void ScriptedSheets::savePfx(const std::string& pwd, const std::optional<std::string>& at) {
     using Field = SavePfxWindowView::Field;
-    press("save", at, [&] {
-        save_.texts[Field::txtPfxPwd] = pwd;
-        save_.texts[Field::txtPfxPwdCfm] = confirmation;
-    });
+    press("save", at,
+          [&] { save_.texts[Field::txtPfxPwd] = save_.texts[Field::txtPfxPwdCfm] = pwd; });
 }
 
 void ScriptedSheets::loadPfx(const std::string& path, const std::string& pwd) {

@@ -23,7 +23,7 @@
 
 // Scripted fakes of every port of the main window's workflows. They answer from queues and
 // write what the customer would have seen, in order, into one journal:
-//   "alert <title>|<text>|<buttons>", "password <text>", "step <label>", "sheet <kind>",
+//   "alert <title>|<text>|<buttons>", "step <label>", "sheet <kind>",
 //   "dialog <title>|<text>", "timer <seconds>", "watch", "folder", "quit".
 using Journal = std::vector<std::string>;
 
@@ -32,18 +32,15 @@ class FakeMainWindow final : public MainWindowView {
     std::string text(const std::string& o) const override { return get(texts, o); }
     void setText(const std::string& o, const std::string& value) override { texts[o] = value; }
     bool isChecked(const std::string& o) const override { return get(checked, o); }
-    void setEnabled(const std::string& o, bool on) override { enabledState[o] = on; }
+    void setEnabled(const std::string& o, bool on) override { enabled[o] = on; }
     void setVisible(const std::string& o, bool on) override { visible[o] = on; }
     std::string windowTitle() const override { return title; }
     void setWindowTitle(const std::string& value) override { title = value; }
     // Keeps "label=value" per row.
     void showTable(const std::string& outlet, const ZOLTDGDataSource& rows) override;
 
-    bool enabled(const std::string& o) const { return get(enabledState, o); }
-    std::vector<std::string> table(const std::string& o) const { return get(tables, o); }
-
     std::map<std::string, std::string> texts;
-    std::map<std::string, bool> checked, enabledState, visible;
+    std::map<std::string, bool> checked, enabled, visible;  // a control never set reads false
     std::map<std::string, std::vector<std::string>> tables;
     std::string title;
 
@@ -60,8 +57,7 @@ class ScriptedAlerts final : public AlertPort {
     explicit ScriptedAlerts(Journal& journal) : journal_(journal) {}
     long runModalSheet(const Alert& alert) override;
     // Always cancelled: the stand-in desktop has no store that asks for one.
-    std::optional<std::string> askPassword(const std::string&, const std::string& text) override {
-        journal_.push_back("password " + text);
+    std::optional<std::string> askPassword(const std::string&, const std::string&) override {
         return std::nullopt;
     }
 
@@ -171,8 +167,7 @@ class ScriptedSheets final : public SheetPort, public DialogHost {
     // What the customer does in the open dialog, which must be of the helper's kind. With
     // `at`, the file is first chosen in the dialog's chooser.
     void agree() { press("agreement", std::nullopt, {}); }
-    void savePfx(const std::string& pwd, const std::string& confirmation,
-                 const std::optional<std::string>& at = std::nullopt);
+    void savePfx(const std::string& pwd, const std::optional<std::string>& at = std::nullopt);
     void loadPfx(const std::string& path, const std::string& pwd);
     void changePwd(const std::string& oldPwd, const std::string& newPwd);
     void chooseBrowsers() { press("browsers", std::nullopt, {}); }

@@ -44,7 +44,6 @@ TEST_F(EnvelopeCipher, PublicKeyValuesOpenWithTheServicePrivateKeyAndPadAtRandom
     for (const std::string& value :
          {std::string("A123456789"), std::string("密碼 with spaces"), std::string(245, 'x')}) {
         const Bytes sealed = util.base64Decode(sealer.encryptAndB64WithPublicKey(value)).value();
-        EXPECT_EQ(sealed.size(), 256u);
         EXPECT_EQ(withInput({"pkeyutl", "-decrypt", "-inkey", dir->file("service.key"), "-pkeyopt",
                              "rsa_padding_mode:pkcs1"},
                             std::string(sealed.begin(), sealed.end())),
@@ -76,12 +75,9 @@ TEST_F(EnvelopeCipher, SessionValuesMatchTheOpensslToolAndBadOnesYieldNothing) {
     const std::string sessionKey = "0123456789abcdefEXTRA";  // only the first 16 bytes count
     const Bytes key(sessionKey.begin(), sessionKey.end());
     const std::string keyHex = util.hexEncode(Bytes(key.begin(), key.begin() + 16));
-    for (const auto& [value, base64Length] :
-         {std::pair<std::string, std::size_t>{"13 bytes long", 24},
-          {"sixteen bytes!!!", 44},
-          {"申請憑證", 24}}) {
+    // Sixteen bytes take a whole block of padding.
+    for (const std::string value : {"13 bytes long", "sixteen bytes!!!", "申請憑證"}) {
         const std::string enveloped = rsa.encryptAndB64WithAes(key, value);
-        EXPECT_EQ(enveloped.size(), base64Length) << value;
         EXPECT_EQ(enveloped, util.base64Encode(withInput(
                                  {"enc", "-aes-128-cbc", "-K", keyHex, "-iv", kIvHex}, value)));
         EXPECT_EQ(text(rsa.decryptWithAes(key, *util.base64Decode(enveloped))), value);

@@ -92,7 +92,6 @@ TEST_F(NssStoreTest, ImportsIntoRealDatabasesAsCertutilThenSeesThem) {
         {.name = "fresh, legacy RC2 and 3DES", .option = "-legacy"},
         {.name = "fresh, non-ASCII password", .pfxPassword = "密碼Pw-1", .given = "密碼Pw-1"},
         {.name = "same certificate there", .held = {&current}},
-        {.name = "older one of the holder goes with its key", .held = {&older}},
         {.name = "older one for the same key goes, the key stays", .held = {&sameKeyOlder}},
         {.name = "only the holder's older one goes",
          .held = {&older, &otherAccount, &stranger, &otherIssuer}},

@@ -99,10 +99,6 @@ TEST(XdgDesktop, FindsBrowsersAndKnowsSnapAndFlatpakPackages) {
         // --version failed: the version is unknown, which is no error.
         {"chromium.desktop", "<bin>/chromium %U", "X-Flatpak=org.chromium.Chromium\n",
          bundle_id::kChrome, "|sandboxed"},
-        {"firefox_firefox.desktop",
-         "env BAMF_DESKTOP_FILE_HINT=/var/lib/snapd/desktop/applications/firefox_firefox.desktop "
-         "/snap/bin/firefox %u",
-         "X-SnapInstanceName=firefox\n", bundle_id::kFirefox, "|sandboxed"},
         {"chromium_chromium.desktop", "env A=1 B=2 /snap/bin/chromium %U", "", bundle_id::kChrome,
          "|sandboxed"},
         {"org.mozilla.firefox.desktop",

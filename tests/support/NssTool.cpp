@@ -88,9 +88,7 @@ std::optional<int> NssTool::keyCount(const std::string& dir, const std::string& 
 }
 
 std::string NssTool::fingerprint(const std::string& pemPath) {
-    auto out =
-        Process::capture({"openssl", "x509", "-noout", "-fingerprint", "-sha1", "-in", pemPath},
-                         std::chrono::seconds(60));
+    auto out = OpensslTool::run({"x509", "-noout", "-fingerprint", "-sha1", "-in", pemPath});
     if (!out) throw std::runtime_error("openssl x509 failed on " + pemPath);
     return hexDigits(out->substr(out->find('=') + 1));
 }

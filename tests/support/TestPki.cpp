@@ -26,8 +26,6 @@ std::string pemBody(const std::string& pem) {
 
 }  // namespace
 
-TestPki::TestPki() : TestPki("Test") {}
-
 TestPki::TestPki(const std::string& prefix)
     : rootKey_(file("root.key")),
       rootCert_(file("root.pem")),

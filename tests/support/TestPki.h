@@ -9,9 +9,8 @@
 // Every file it makes lives in its own temporary folder; paths are returned.
 class TestPki {
   public:
-    TestPki();
-    // CAs named "<prefix> Root CA" and "<prefix> Issuing CA" ("Test" for the one above).
-    explicit TestPki(const std::string& prefix);
+    // CAs named "<prefix> Root CA" and "<prefix> Issuing CA".
+    explicit TestPki(const std::string& prefix = "Test");
 
     const std::string& rootCert() const { return rootCert_; }
     const std::string& issuingCert() const { return issuingCert_; }
