@@ -14,10 +14,13 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNORVALE_SANITIZE=ON >
 ninja -C "$build" >/dev/null || { echo "the clean build fails" >&2; exit 1; }
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 log=$(mktemp)
-trap 'rm -f "$log"' EXIT
+planted=""
+# An interrupted run must not leave a fault in the product code (rebuild before testing again).
+trap '[ -n "$planted" ] && git apply -R "$planted"; rm -f "$log"' EXIT
 for patch in "$faults"/*.patch; do
     name=$(basename "$patch" .patch)
     git apply "$patch" || { echo "$name: does not apply"; continue; }
+    planted=$patch
     if ! ninja -C "$build" >"$log" 2>&1; then
         echo "$name: does not build"
     elif (cd "$build" && ctest -j "$(nproc)" --timeout 300 >"$log" 2>&1); then
@@ -26,5 +29,6 @@ for patch in "$faults"/*.patch; do
         echo "$name: caught by $(grep -E '^\s+[0-9]+ - ' "$log" | sed -E 's/^\s+[0-9]+ - //; s/ \(.*//; s/  #.*//' | tr '\n' ' ')"
     fi
     git apply -R "$patch"
+    planted=""
 done
 ninja -C "$build" >/dev/null
