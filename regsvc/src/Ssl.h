@@ -31,13 +31,13 @@ using X509Store = std::unique_ptr<X509_STORE, Free<X509_STORE_free>>;
 using X509Extension = std::unique_ptr<X509_EXTENSION, Free<X509_EXTENSION_free>>;
 
 struct X509StackFree {
-    void operator()(STACK_OF(X509) * stack) const { sk_X509_pop_free(stack, X509_free); }
+    void operator()(STACK_OF(X509)* stack) const { sk_X509_pop_free(stack, X509_free); }
 };
 using X509Stack = std::unique_ptr<STACK_OF(X509), X509StackFree>;
 
 // A stack that borrows its certificates (as the get0 functions return them).
 struct X509StackViewFree {
-    void operator()(STACK_OF(X509) * stack) const { sk_X509_free(stack); }
+    void operator()(STACK_OF(X509)* stack) const { sk_X509_free(stack); }
 };
 using X509StackView = std::unique_ptr<STACK_OF(X509), X509StackViewFree>;
 

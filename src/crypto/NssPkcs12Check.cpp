@@ -35,7 +35,7 @@ Bytes encoded(const T* value, Encode encode) {
     return Bytes(out, out + length);
 }
 
-std::optional<KeyBag> keyBagIn(STACK_OF(PKCS12_SAFEBAG) * bags) {
+std::optional<KeyBag> keyBagIn(STACK_OF(PKCS12_SAFEBAG)* bags) {
     for (int i = 0; i < sk_PKCS12_SAFEBAG_num(bags); ++i) {
         const PKCS12_SAFEBAG* bag = sk_PKCS12_SAFEBAG_value(bags, i);
         switch (PKCS12_SAFEBAG_get_nid(bag)) {

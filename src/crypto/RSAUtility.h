@@ -122,7 +122,7 @@ class RSAUtility {
 
   private:
     ossl::Pkcs12 buildPkcs12(const std::string& password, const std::string& friendlyName,
-                             EVP_PKEY* key, X509* cert, STACK_OF(X509) * chain) const;
+                             EVP_PKEY* key, X509* cert, STACK_OF(X509)* chain) const;
     // The PKCS#12 of the cached key that belongs to the certificate; `triedAny` tells
     // whether any cache file had text to try.
     ossl::Pkcs12 buildFromCache(const CertificateInput& input, const std::string& password,

@@ -49,17 +49,17 @@ using X509Req = Ptr<X509_REQ, X509_REQ_free>;
 using X509Store = Ptr<X509_STORE, X509_STORE_free>;
 
 struct X509StackDeleter {
-    void operator()(STACK_OF(X509) * stack) const { sk_X509_pop_free(stack, X509_free); }
+    void operator()(STACK_OF(X509)* stack) const { sk_X509_pop_free(stack, X509_free); }
 };
 using X509Stack = std::unique_ptr<STACK_OF(X509), X509StackDeleter>;
 
 // The safes of a PKCS#12 and the bags of one safe.
 struct Pkcs7StackDeleter {
-    void operator()(STACK_OF(PKCS7) * stack) const { sk_PKCS7_pop_free(stack, PKCS7_free); }
+    void operator()(STACK_OF(PKCS7)* stack) const { sk_PKCS7_pop_free(stack, PKCS7_free); }
 };
 using Pkcs7Stack = std::unique_ptr<STACK_OF(PKCS7), Pkcs7StackDeleter>;
 struct SafeBagStackDeleter {
-    void operator()(STACK_OF(PKCS12_SAFEBAG) * stack) const {
+    void operator()(STACK_OF(PKCS12_SAFEBAG)* stack) const {
         sk_PKCS12_SAFEBAG_pop_free(stack, PKCS12_SAFEBAG_free);
     }
 };

@@ -107,7 +107,7 @@ std::optional<CertificateInput> RSAUtility::decodeCertificate(const std::string&
 }
 
 ossl::Pkcs12 RSAUtility::buildPkcs12(const std::string& password, const std::string& friendlyName,
-                                     EVP_PKEY* key, X509* cert, STACK_OF(X509) * chain) const {
+                                     EVP_PKEY* key, X509* cert, STACK_OF(X509)* chain) const {
     // Without a key there is no PFX: a certificate alone would be useless to the customer.
     if (key == nullptr || cert == nullptr || X509_check_private_key(cert, key) != 1) {
         ERR_clear_error();

@@ -86,10 +86,10 @@ void BN_free(BIGNUM* a) {
 BIGNUM* BN_new() {
     return callOr(CRYPTO_FUNCTION(BN_new), nullptr);
 }
-int BN_num_bits(const BIGNUM* w) {
-    return callOr(CRYPTO_FUNCTION(BN_num_bits), 0, w);
+int BN_num_bits(const BIGNUM* a) {
+    return callOr(CRYPTO_FUNCTION(BN_num_bits), 0, a);
 }
-int BN_set_word(BIGNUM* a, long unsigned int w) {
+int BN_set_word(BIGNUM* a, unsigned long w) {
     return callOr(CRYPTO_FUNCTION(BN_set_word), 0, a, w);
 }
 
@@ -125,7 +125,7 @@ int OSSL_DECODER_from_data(OSSL_DECODER_CTX* ctx, const unsigned char** pdata, s
 void ERR_clear_error() {
     callIfPresent(CRYPTO_FUNCTION(ERR_clear_error));
 }
-long unsigned int ERR_get_error() {
+unsigned long ERR_get_error() {
     return callOr(CRYPTO_FUNCTION(ERR_get_error), 0);
 }
 
@@ -245,11 +245,11 @@ const EVP_MD* EVP_sha256() {
 }
 
 // <openssl/objects.h>
-const char* OBJ_nid2sn(int md) {
-    return callOr(CRYPTO_FUNCTION(OBJ_nid2sn), nullptr, md);
+const char* OBJ_nid2sn(int n) {
+    return callOr(CRYPTO_FUNCTION(OBJ_nid2sn), nullptr, n);
 }
-int OBJ_obj2nid(const ASN1_OBJECT* len) {
-    return callOr(CRYPTO_FUNCTION(OBJ_obj2nid), NID_undef, len);
+int OBJ_obj2nid(const ASN1_OBJECT* o) {
+    return callOr(CRYPTO_FUNCTION(OBJ_obj2nid), NID_undef, o);
 }
 
 // <openssl/pem.h>
@@ -281,7 +281,7 @@ int PKCS12_SAFEBAG_get_nid(const PKCS12_SAFEBAG* bag) {
     return callOr(CRYPTO_FUNCTION(PKCS12_SAFEBAG_get_nid), NID_undef, bag);
 }
 PKCS12* PKCS12_create(const char* pass, const char* name, EVP_PKEY* pkey, X509* cert,
-                      struct stack_st_X509* ca, int nid_key, int nid_cert, int iter, int mac_iter,
+                      STACK_OF(X509)* ca, int nid_key, int nid_cert, int iter, int mac_iter,
                       int keytype) {
     return callOr(CRYPTO_FUNCTION(PKCS12_create), nullptr, pass, name, pkey, cert, ca, nid_key,
                   nid_cert, iter, mac_iter, keytype);
@@ -297,8 +297,7 @@ void PKCS12_get0_mac(const ASN1_OCTET_STRING** pmac, const X509_ALGOR** pmacalg,
 int PKCS12_mac_present(const PKCS12* p12) {
     return callOr(CRYPTO_FUNCTION(PKCS12_mac_present), 0, p12);
 }
-int PKCS12_parse(PKCS12* p12, const char* pass, EVP_PKEY** pkey, X509** cert,
-                 struct stack_st_X509** ca) {
+int PKCS12_parse(PKCS12* p12, const char* pass, EVP_PKEY** pkey, X509** cert, STACK_OF(X509)** ca) {
     return callOr(CRYPTO_FUNCTION(PKCS12_parse), 0, p12, pass, pkey, cert, ca);
 }
 int PKCS12_set_mac(PKCS12* p12, const char* pass, int passlen, unsigned char* salt, int saltlen,
@@ -306,13 +305,13 @@ int PKCS12_set_mac(PKCS12* p12, const char* pass, int passlen, unsigned char* sa
     return callOr(CRYPTO_FUNCTION(PKCS12_set_mac), 0, p12, pass, passlen, salt, saltlen, iter,
                   md_type);
 }
-struct stack_st_PKCS7* PKCS12_unpack_authsafes(const PKCS12* p12) {
+STACK_OF(PKCS7)* PKCS12_unpack_authsafes(const PKCS12* p12) {
     return callOr(CRYPTO_FUNCTION(PKCS12_unpack_authsafes), nullptr, p12);
 }
-struct stack_st_PKCS12_SAFEBAG* PKCS12_unpack_p7data(PKCS7* p7) {
+STACK_OF(PKCS12_SAFEBAG)* PKCS12_unpack_p7data(PKCS7* p7) {
     return callOr(CRYPTO_FUNCTION(PKCS12_unpack_p7data), nullptr, p7);
 }
-struct stack_st_PKCS12_SAFEBAG* PKCS12_unpack_p7encdata(PKCS7* p7, const char* pass, int passlen) {
+STACK_OF(PKCS12_SAFEBAG)* PKCS12_unpack_p7encdata(PKCS7* p7, const char* pass, int passlen) {
     return callOr(CRYPTO_FUNCTION(PKCS12_unpack_p7encdata), nullptr, p7, pass, passlen);
 }
 int PKCS12_verify_mac(PKCS12* p12, const char* pass, int passlen) {
@@ -332,8 +331,7 @@ int PKCS7_final(PKCS7* p7, BIO* data, int flags) {
 void PKCS7_free(PKCS7* a) {
     callIfPresent(CRYPTO_FUNCTION(PKCS7_free), a);
 }
-PKCS7* PKCS7_sign(X509* signcert, EVP_PKEY* pkey, struct stack_st_X509* certs, BIO* data,
-                  int flags) {
+PKCS7* PKCS7_sign(X509* signcert, EVP_PKEY* pkey, STACK_OF(X509)* certs, BIO* data, int flags) {
     return callOr(CRYPTO_FUNCTION(PKCS7_sign), nullptr, signcert, pkey, certs, data, flags);
 }
 PKCS7_SIGNER_INFO* PKCS7_sign_add_signer(PKCS7* p7, X509* signcert, EVP_PKEY* pkey,
