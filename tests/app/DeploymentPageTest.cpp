@@ -46,7 +46,6 @@ TEST_F(DeploymentPage, RendersInChromiumWithADownloadThatImports) {
     ASSERT_TRUE(der && !der->empty());
     const std::string p12 = home() + "/downloaded.p12", db = home() + "/nssdb";
     OpensslTool::writeFile(p12, *der);
-    fs::create_directory(db);
     NssTool::makeDb(db);
     NssTool::importPfx(db, p12, "A123456789");
     EXPECT_EQ(NssTool::keyCount(db), 1);

@@ -1,18 +1,12 @@
-#include <gtest/gtest.h>
-
-#include <filesystem>
 #include <sstream>
 
 #include "app/HelpDeskReport.h"
-#include "crypto/RSAUtility.h"
-#include "support/FakeDesktop.h"
+#include "crypto/CryptoTest.h"
 #include "support/NssTool.h"
-#include "support/OpensslTool.h"
-#include "support/TestPki.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using HelpDeskReportTest = CryptoTest;
 
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> out;
@@ -24,25 +18,19 @@ std::vector<std::string> lines(const std::string& text) {
 // Two customers and two stores: a Firefox profile in the XDG layout holding the first
 // customer's certificate, and the Chromium database holding the second customer's previous
 // certificate only, which is the one problem.
-TEST(HelpDeskReport, ListsEveryCustomerAndStoreAndFindsTheStoreBehindTheFile) {
-    TestPki pki;
-    FakeDesktop desktop;
+TEST_F(HelpDeskReportTest, ListsEveryCustomerAndStoreAndFindsTheStoreBehindTheFile) {
     desktop.defaultHandler = "org.mozilla.Firefox";
     desktop.apps["org.mozilla.Firefox"] = {"/usr/share/applications/firefox.desktop", "Firefox", "",
                                            "", false};
-    const std::string home = desktop.homePath();
-    CommonUtility util(desktop);
-    RSAUtility rsa(util);
 
     // A certificate of the customer `cn` in a PFX at `pfx`, and what the file says of it.
     auto make = [&](const std::string& cn, const std::string& serial, const std::string& pfx,
                     const std::string& pwd) {
-        std::string key;
-        const std::string cert = pki.issue(pki.newRequest("/CN=" + cn, key), serial);
-        EXPECT_EQ(rsa.savePfxFile(pki.certBase64(cert), OpensslTool::readText(key), pfx, pwd), 0);
+        const Issued made = issue("/CN=" + cn, serial);
+        EXPECT_EQ(rsa.savePfxFile(made.b64, made.key, pfx, pwd), 0);
         StringMap info;
         EXPECT_EQ(rsa.loadPfx(pfx, pwd, info), 0);
-        info["key"] = OpensslTool::readText(key);
+        info["key"] = made.key;
         return info;
     };
     const StringMap a = make("A123456789-00", "0x1A", home + "/A123456789.pfx", "Pw-a1");
@@ -54,13 +42,11 @@ TEST(HelpDeskReport, ListsEveryCustomerAndStoreAndFindsTheStoreBehindTheFile) {
     OpensslTool::writeFile(util.getPrivateKeyFolder() + "/20240101120000001.p8", a.at("key"));
 
     const std::string firefox = home + "/.config/mozilla/firefox";
-    fs::create_directories(firefox + "/abc.default-release");
+    NssTool::makeDb(firefox + "/abc.default-release");
     OpensslTool::writeFile(firefox + "/profiles.ini",
                            std::string("[Profile0]\nName=default-release\nIsRelative=1\n"
                                        "Path=abc.default-release\nDefault=1\n"));
-    NssTool::makeDb(firefox + "/abc.default-release");
     NssTool::importPfx(firefox + "/abc.default-release", home + "/A123456789.pfx", "Pw-a1");
-    fs::create_directories(home + "/.pki/nssdb");
     NssTool::makeDb(home + "/.pki/nssdb");
     NssTool::importPfx(home + "/.pki/nssdb", home + "/old/b.pfx", "Pw-b0");
 

@@ -7,7 +7,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace app_text;
-using Texts = std::vector<std::string>;
 
 class Flows : public WorkflowFixture {};
 

@@ -3,7 +3,6 @@
 #include <deque>
 #include <functional>
 #include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -173,7 +172,6 @@ class ScriptedSheets final : public SheetPort, public DialogHost {
     void chooseBrowsers() { press("browsers", std::nullopt, {}); }
     void cancel();
     bool isOpen() const { return !open_.empty(); }
-    const std::string& openKind() const { return open_; }
     // What happens while the customer is inside a dialog's file chooser.
     std::function<void()> whileChoosing;
     std::string directImportNote() const { return browsers_.note; }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <memory>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -15,6 +14,9 @@
 #include "service/ZOLTLib.h"
 #include "support/FakeDesktop.h"
 #include "support/TestPki.h"
+
+// What the customer was told, in order.
+using Texts = std::vector<std::string>;
 
 // The main window's controller against the stand-in service, in a temporary home, with every
 // port scripted. Tests read what the customer saw from the journal.
@@ -83,16 +85,6 @@ class WorkflowFixture : public testing::Test {
     void store(const std::string& path, const std::string& pwd) {
         ASSERT_TRUE(lib().util().saveToProperties("A123456789", path, pwd));
     }
-    // A PFX of somebody else's certificate under the customer's password.
-    std::string strangersPfx() {
-        TestPki pki;
-        std::string key;
-        const std::string pfx = home() + "/stranger.pfx";
-        std::filesystem::copy_file(
-            pki.pkcs12(pki.issue(pki.newRequest("/CN=stranger", key), "01"), key, "A123456789"),
-            pfx, std::filesystem::copy_options::overwrite_existing);
-        return pfx;
-    }
 
     // The customer's steps, one word each; FILE is in the home folder, and every password
     // is the ID number unless named. Buttons: login, apply (a new customer's whole
@@ -135,7 +127,14 @@ class WorkflowFixture : public testing::Test {
             {"store", [&](Arg file) { store(at(file), "A123456789"); }},
             {"stale", [&](Arg) { store(pfxPath(), "stale-password"); }},
             {"current", [&](Arg file) { lib().setCurrentPfxFilePath(at(file)); }},
-            {"stranger", [&](Arg) { strangersPfx(); }},
+            {"stranger",
+             [&](Arg) {
+                 TestPki pki;
+                 std::string key;
+                 const std::string cert = pki.issue(pki.newRequest("/CN=stranger", key), "01");
+                 fs::copy_file(pki.pkcs12(cert, key, "A123456789"), at("stranger.pfx"),
+                               fs::copy_options::overwrite_existing);
+             }},
             {"folder", [&](Arg file) { fs::create_directory(at(file)); }},
             {"unrecordable",
              [&](Arg) {

@@ -7,7 +7,7 @@
 #include "support/OpensslTool.h"
 #include "support/TestPki.h"
 
-// What every suite of the crypto layer starts from: a temporary home with the utilities over
+// What every suite that makes certificates starts from: a temporary home with the utilities over
 // it, and one test PKI for the whole program (its RSA keys take a while to make).
 class CryptoTest : public testing::Test {
   protected:

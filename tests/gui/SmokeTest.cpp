@@ -75,9 +75,6 @@ void SmokeTest::mainWindowHasEveryOutletByName() {
         QVERIFY2(gui.child(name), name);
     }
     QCOMPARE(unnamedControls(gui.ports.window), QStringList());
-    // Nothing acts on the session's common name before there is one.
-    QVERIFY(!gui.child(outlet::kBtnApplyCert)->isEnabled());
-    QVERIFY(!gui.child(outlet::kBtnBrowsePfxFile)->isEnabled());
     QVERIFY(gui.child(outlet::kTxtLoginPwd)->isHidden());
     gui.ports.window.setText(outlet::kBtnLogin, "登出");
     QCOMPARE(gui.child<QPushButton>(outlet::kBtnLogin)->text(), QString("登出"));

@@ -5,6 +5,7 @@
 #include "service/ZOLTLib.h"
 #include "support/FakeDesktop.h"
 #include "support/OpensslTool.h"
+#include "support/TempDir.h"
 #include "support/TestHttpsServer.h"
 #include "support/TestPki.h"
 #include "util/TextCodec.h"
@@ -59,14 +60,7 @@ class Deployment : public testing::Test {
         return lib.deployCert(pfx, password, lib.getDefaultSelectedBrowserInfo());
     }
     std::vector<std::string> pages(const std::string& folder = "") {
-        std::vector<std::string> names;
-        std::error_code ignored;
-        for (const auto& e : fs::directory_iterator(
-                 folder.empty() ? desktop.homePath() + "/.voxa" : folder, ignored)) {
-            names.push_back(e.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
+        return namesIn(folder.empty() ? desktop.homePath() + "/.voxa" : folder);
     }
     std::string pageText(const std::string& name) {
         return *TextCodec::big5ToUtf8(OpensslTool::readFile(desktop.homePath() + "/.voxa/" + name));

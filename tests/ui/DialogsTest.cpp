@@ -5,11 +5,8 @@
 #include <filesystem>
 #include <map>
 
-#include "crypto/RSAUtility.h"
-#include "support/FakeDesktop.h"
+#include "crypto/CryptoTest.h"
 #include "support/FakeTextView.h"
-#include "support/OpensslTool.h"
-#include "support/TestPki.h"
 #include "ui/ChgPfxPwdWindowController.h"
 #include "ui/DepCertWindowController.h"
 #include "ui/DialogHost.h"
@@ -40,38 +37,24 @@ class ScriptedDialogHost final : public DialogHost {
     std::vector<int> sheetResults;
 };
 
-struct Customer {
-    std::string b64Cert, keyPem;
-};
-
-// One certificate for every case: the openssl tool takes a while to make one.
-const Customer& customer() {
-    static const Customer made = [] {
-        TestPki pki;
-        std::string key;
-        const std::string cert =
-            pki.issue(pki.newRequest("/CN=A123456789-00/OU=RA/O=Bank/C=TW", key), "0x012A");
-        return Customer{pki.certBase64(cert), OpensslTool::readText(key)};
-    }();
-    return made;
-}
-
-class PfxDialogs : public testing::Test {
+class PfxDialogs : public CryptoTest {
   protected:
+    // One certificate for every case: the openssl tool takes a while to make one.
+    static void SetUpTestSuite() {
+        customer = issue("/CN=A123456789-00/OU=RA/O=Bank/C=TW", "0x012A");
+    }
     // A PFX of the customer's certificate in the temporary home.
     std::string writePfx(const std::string& pwd) {
-        const std::string path = desktop.homePath() + "/a.pfx";
-        EXPECT_EQ(RSAUtility(util).savePfxFile(customer().b64Cert, customer().keyPem, path, pwd),
-                  0);
+        const std::string path = home + "/a.pfx";
+        EXPECT_EQ(rsa.savePfxFile(customer.b64, customer.key, path, pwd), 0);
         return path;
     }
     bool opens(const std::string& path, const std::string& pwd) {
         StringMap info;
-        return RSAUtility(util).loadPfx(path, pwd, info) == 0;
+        return rsa.loadPfx(path, pwd, info) == 0;
     }
 
-    FakeDesktop desktop;
-    CommonUtility util{desktop};
+    static inline Issued customer;
     ScriptedDialogHost host;
 };
 
@@ -119,7 +102,7 @@ TEST_F(PfxDialogs, PasswordRulesReportTheFirstBrokenRuleInTheFixedOrder) {
 }
 
 TEST_F(PfxDialogs, SaveReportsTheFirstFailedCheckAndStaysOpen) {
-    const std::string path = desktop.homePath() + "/n.pfx";
+    const std::string path = home + "/n.pfx";
     const struct {
         std::string path, pwd, cfm, message;
     } cases[] = {
@@ -134,7 +117,7 @@ TEST_F(PfxDialogs, SaveReportsTheFirstFailedCheckAndStaysOpen) {
     SavePfxWindowController dialog(host, view, util);
     dialog.setRules(PfxPasswordRules::fromConfig(
         {{"pfx.pwd.minLen", "8"}, {"pfx.pwd.digit", "Y"}, {"pfx.pwd.prompt", "至少8碼"}}));
-    dialog.setB64Cert(customer().b64Cert);
+    dialog.setB64Cert(customer.b64);
     dialog.windowDidLoad();
     EXPECT_EQ(view.text(SaveField::lblPromptMsg), "至少8碼");
     for (const auto& c : cases) {
@@ -154,17 +137,17 @@ TEST_F(PfxDialogs, SaveReportsTheFirstFailedCheckAndStaysOpen) {
 }
 
 TEST_F(PfxDialogs, SaveIntoAChosenFolderWritesTheFileHandsItBackAndClearsThePasswords) {
-    const std::string folder = desktop.homePath() + "/certs";
+    const std::string folder = home + "/certs";
     std::filesystem::create_directories(folder);
     host.answer = folder;
     FakeTextView<SavePfxWindowView> view;
     SavePfxWindowController dialog(host, view, util);
     dialog.setPfxFilePath(" \t");  // blank: the home folder, and no name: "cert.pfx"
-    dialog.setB64Cert(customer().b64Cert);
-    dialog.setB64PrivateKey(customer().keyPem);
+    dialog.setB64Cert(customer.b64);
+    dialog.setB64PrivateKey(customer.key);
     dialog.windowDidLoad();
     dialog.btnBrowserFilePathOnClick();
-    EXPECT_EQ(host.panels.at(0).startPath, desktop.homePath() + "/cert.pfx");
+    EXPECT_EQ(host.panels.at(0).startPath, home + "/cert.pfx");
     EXPECT_TRUE(host.panels.at(0).foldersAllowed);
     EXPECT_EQ(view.text(SaveField::lblPfxFilePath), folder + "/cert.pfx");
     view.setText(SaveField::txtPfxPwd, "Pw 1");
@@ -184,10 +167,10 @@ TEST_F(PfxDialogs, SaveIntoAChosenFolderWritesTheFileHandsItBackAndClearsThePass
 TEST_F(PfxDialogs, LoadChecksTheFileThenHashCnSerialAndIssuerInThatOrder) {
     const std::string pfx = writePfx("pw-1");
     StringMap info;
-    ASSERT_EQ(RSAUtility(util).loadPfx(pfx, "pw-1", info), 0);
+    ASSERT_EQ(rsa.loadPfx(pfx, "pw-1", info), 0);
     std::string lowerSerial = info["serial"];
     for (char& ch : lowerSerial) ch = static_cast<char>(std::tolower(ch));
-    const std::string notPfx = desktop.homePath() + "/x.pfx";
+    const std::string notPfx = home + "/x.pfx";
     OpensslTool::writeFile(notPfx, std::string("not a PKCS#12 file"));
     // The fixed message first, then on a line of its own why (the causes: tests/crypto).
     const std::string wrongPwd =
@@ -216,7 +199,7 @@ TEST_F(PfxDialogs, LoadChecksTheFileThenHashCnSerialAndIssuerInThatOrder) {
     FakeTextView<LoadPfxWindowView> view;
     LoadPfxWindowController dialog(host, view, util);
     dialog.windowDidLoad();
-    EXPECT_EQ(view.text(LoadField::lblPfxFilePath), desktop.homePath());
+    EXPECT_EQ(view.text(LoadField::lblPfxFilePath), home);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path + " " + c.pwd + " " + c.message);
         dialog.setCnToCmp(c.cn);

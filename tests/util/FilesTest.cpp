@@ -9,6 +9,7 @@
 #include "support/Child.h"
 #include "support/FakeDesktop.h"
 #include "support/OpensslTool.h"
+#include "support/TempDir.h"
 #include "util/CommonUtility.h"
 
 namespace {
@@ -23,14 +24,6 @@ mode_t modeOf(const std::string& path) {
 
 class Files : public testing::Test {
   protected:
-    std::vector<std::string> entries() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(home)) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
     // A 1 MiB write in a child that may write no file longer than `limit` bytes: a real write
     // failure, or (with SIGXFSZ left fatal) a writer killed half-way.
     ChildRun writeBeyondLimit(const std::string& path, rlim_t limit, bool killed) {
@@ -67,7 +60,7 @@ TEST_F(Files, WritesAreOwnerOnlyOnNormalisedPathsAndNeverEmpty) {
     ASSERT_TRUE(util.saveFile(" " + home + "/user.pfx\t", Bytes{'n', 'e', 'w'}));
     EXPECT_EQ(util.getFileAsStr(home + "/user.pfx"), "new");
     EXPECT_EQ(modeOf(home + "/user.pfx"), 0600);
-    EXPECT_EQ(entries(), (std::vector<std::string>{".voxa", "user.pfx"}));
+    EXPECT_EQ(namesIn(home), (std::vector<std::string>{".voxa", "user.pfx"}));
     // Empty data, a blank path or text Big5 cannot carry writes nothing and makes no folder;
     // that text goes out as Big5 is the deployment tests' (they read the page back).
     EXPECT_FALSE(util.saveFile(home + "/new/x.bin", Bytes{}));
@@ -84,11 +77,11 @@ TEST_F(Files, AFailedWriteKeepsThePreviousFileAndANextWriteRemovesAKilledOnesTem
     ASSERT_TRUE(util.saveFile(path, Bytes(100, 'A')));
     EXPECT_EQ(writeBeyondLimit(path, 1024, false).answer, "refused");
     EXPECT_EQ(util.getFile(path), Bytes(100, 'A'));
-    EXPECT_EQ(entries(), std::vector<std::string>{"customer.pfx"});
+    EXPECT_EQ(namesIn(home), std::vector<std::string>{"customer.pfx"});
 
     const ChildRun killed = writeBeyondLimit(path, 4096, true);
     ASSERT_TRUE(WIFSIGNALED(killed.status));
-    auto names = entries();
+    auto names = namesIn(home);
     ASSERT_EQ(names.size(), 2u);
     EXPECT_EQ(names[0].rfind(".norvale-" + std::to_string(killed.pid) + "-customer.pfx.", 0), 0u)
         << names[0];
@@ -98,7 +91,7 @@ TEST_F(Files, AFailedWriteKeepsThePreviousFileAndANextWriteRemovesAKilledOnesTem
     ASSERT_TRUE(util.saveFile(home + "/properties", Bytes{'x'}));
     kept.insert(kept.end(), {"customer.pfx", "properties"});
     std::sort(kept.begin(), kept.end());
-    EXPECT_EQ(entries(), kept);
+    EXPECT_EQ(namesIn(home), kept);
 }
 
 // Readers never throw (a stream would on a folder); a folder by the name of a page is no
@@ -115,11 +108,11 @@ TEST_F(Files, ReadersGiveNothingForMissingFilesFoldersOrNonUtf8TextAndRemovalTak
     EXPECT_EQ(util.getFile(home + "/empty"), Bytes{});
     util.removeFile(home, "^VOXADepCert\\.[0-9]+\\.html$");
     util.removeFile(home + "/VOXADepCert.1.html");
-    EXPECT_EQ(entries(), (std::vector<std::string>{"VOXADepCert.1.html", "VOXADepCert.x.html",
-                                                   "bad.txt", "empty"}));
+    EXPECT_EQ(namesIn(home), (std::vector<std::string>{"VOXADepCert.1.html", "VOXADepCert.x.html",
+                                                       "bad.txt", "empty"}));
     util.removeFile(home + "/VOXADepCert.x.html");
     EXPECT_EQ(util.getFile(home + "/VOXADepCert.1.html/page"), Bytes{'p'});
-    EXPECT_EQ(entries().size(), 3u);
+    EXPECT_EQ(namesIn(home).size(), 3u);
 }
 
 // Two-key triple DES under MD5 of the compiled-in key material, computed by the openssl tool
